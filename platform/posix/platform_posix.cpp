@@ -1,0 +1,232 @@
+// Linux stand-in for the Win32 services: descriptors are handles, errno becomes the
+// Windows error code that the same failure gives there.
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+#include "text/chars.h"
+#include "text/utf.h"
+
+namespace {
+
+thread_local uint32_t last_error = 0;
+
+// Longest environment value Windows allows, and so the most we convert.
+const size_t ENV_MAX = 32767;
+
+struct CodeText {
+    uint32_t code;
+    const char16_t* text;
+};
+
+// The Windows texts of the codes that errno_to_code() can give. The trailing blank is
+// what FormatMessageW leaves when it folds the message's line break.
+const CodeText code_texts[] = {
+    {1, u"Incorrect function. "},
+    {2, u"The system cannot find the file specified. "},
+    {3, u"The system cannot find the path specified. "},
+    {5, u"Access is denied. "},
+    {6, u"The handle is invalid. "},
+    {8, u"Not enough memory resources are available to process this command. "},
+    {19, u"The media is write protected. "},
+    {21, u"The device is not ready. "},
+    {31, u"A device attached to the system is not functioning. "},
+    {87, u"The parameter is incorrect. "},
+    {112, u"There is not enough space on the disk. "},
+    {203, u"The system could not find the environment option that was entered. "},
+    {206, u"The filename or extension is too long. "},
+    {223, u"The file size exceeds the limit allowed and cannot be saved. "},
+    {232, u"The pipe is being closed. "},
+    {1117, u"The request could not be performed because of an I/O device error. "},
+};
+
+uint32_t errno_to_code(int e, int fd) {
+    switch (e) {
+    case EBADF:
+        // An open descriptor used the wrong way round (read from a write-only one)
+        // is access denied on Windows; only a descriptor that is not open is invalid.
+        return (fd >= 0 && fcntl(fd, F_GETFL) != -1) ? SYS_ERROR_ACCESS_DENIED : SYS_ERROR_INVALID_HANDLE;
+    case EACCES:
+    case EPERM: return SYS_ERROR_ACCESS_DENIED;
+    case ENOENT: return SYS_ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return 3;
+    case ENOMEM: return SYS_ERROR_NOT_ENOUGH_MEMORY;
+    case EROFS: return 19;
+    case ENXIO: return 21;
+    case EINVAL: return SYS_ERROR_INVALID_PARAMETER;
+    case ENOSPC:
+    case EDQUOT: return SYS_ERROR_DISK_FULL;
+    case ENAMETOOLONG: return 206;
+    case EFBIG: return 223;
+    case EPIPE:
+    case EAGAIN: return SYS_ERROR_NO_DATA;
+    case EISDIR: return 1;
+    case EIO: return 1117;
+    default: return 31;
+    }
+}
+
+int handle_to_fd(sys_handle h) { return h > uint64_t(INT_MAX) ? -1 : int(h); }
+
+bool fail(int e, int fd) {
+    last_error = errno_to_code(e, fd);
+    return false;
+}
+
+}  // namespace
+
+bool sys_read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
+    *done = 0;
+    int fd = handle_to_fd(h);
+    if (fd < 0) return fail(EBADF, fd);
+    ssize_t n;
+    do n = read(fd, buf, count);
+    while (n < 0 && errno == EINTR);
+    if (n < 0) return fail(errno, fd);
+    *done = uint32_t(n);
+    return true;
+}
+
+bool sys_write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
+    *done = 0;
+    int fd = handle_to_fd(h);
+    if (fd < 0) return fail(EBADF, fd);
+    // A reader that has gone away must give EPIPE, not end the process: hold SIGPIPE
+    // back on this thread and take away the one this write raised, if any.
+    sigset_t pipe_set, old_set, pending;
+    sigemptyset(&pipe_set);
+    sigaddset(&pipe_set, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe_set, &old_set);
+    sigpending(&pending);
+    bool was_pending = sigismember(&pending, SIGPIPE);
+    ssize_t n;
+    do n = write(fd, buf, count);
+    while (n < 0 && errno == EINTR);
+    int saved = errno;
+    if (n < 0 && saved == EPIPE && !was_pending) {
+        struct timespec zero = {0, 0};
+        sigtimedwait(&pipe_set, nullptr, &zero);
+    }
+    pthread_sigmask(SIG_SETMASK, &old_set, nullptr);
+    if (n < 0) return fail(saved, fd);
+    *done = uint32_t(n);
+    return true;
+}
+
+uint32_t sys_last_error(void) { return last_error; }
+void sys_set_last_error(uint32_t code) { last_error = code; }
+
+uint32_t sys_format_message(uint32_t code, char16_t* buf, uint32_t cap) {
+    for (const CodeText& ct : code_texts) {
+        if (ct.code != code) continue;
+        size_t n = text_len(ct.text);
+        if (n + 1 > cap) return 0;
+        return uint32_t(text_copy(buf, cap, ct.text));
+    }
+    last_error = 317;  // ERROR_MR_MID_NOT_FOUND
+    return 0;
+}
+
+uint32_t sys_get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
+    char name8[ENV_MAX * 3 + 1];
+    size_t nlen = text_len_bounded(name, ENV_MAX);
+    size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
+    name8[k] = 0;
+    const char* value = nullptr;
+    bool has_eq = false;
+    for (size_t i = 0; i < k; ++i) has_eq |= name8[i] == '=';
+    if (k > 0 && !has_eq) value = getenv(name8);
+    if (!value) {
+        last_error = SYS_ERROR_ENVVAR_NOT_FOUND;
+        return 0;
+    }
+    size_t need = utf8_to_utf16_length(value);
+    if (need + 1 > cap) return uint32_t(need + 1 > UINT32_MAX ? UINT32_MAX : need + 1);
+    last_error = 0;
+    return uint32_t(utf8_to_utf16(value, buf, cap));
+}
+
+bool sys_set_env(const char16_t* name, const char16_t* value) {
+    static char name8[ENV_MAX * 3 + 1];
+    static char value8[ENV_MAX * 3 + 1];
+    size_t nlen = text_len_bounded(name, ENV_MAX + 1);
+    if (nlen == 0 || nlen > ENV_MAX) return fail(EINVAL, -1);
+    size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
+    name8[k] = 0;
+    int r;
+    if (!value) {
+        r = unsetenv(name8);
+    } else {
+        size_t vlen = text_len_bounded(value, ENV_MAX + 1);
+        if (vlen > ENV_MAX) return fail(EINVAL, -1);
+        size_t m = utf16_to_utf8(value, vlen, value8, sizeof value8 - 1);
+        value8[m] = 0;
+        r = setenv(name8, value8, 1);
+    }
+    if (r != 0) return fail(errno, -1);
+    return true;
+}
+
+void sys_char_upper(char16_t* s) {
+    for (; *s; ++s) {
+        char16_t c = *s;
+        if (c < 0x80) {
+            *s = text_upper(c);
+        } else if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+                   (c >= 0x430 && c <= 0x44F)) {
+            *s = char16_t(c - 0x20);
+        } else if (c == 0xFF) {
+            *s = 0x178;
+        } else if (c == 0x3C2) {
+            *s = 0x3A3;
+        } else if (c >= 0x450 && c <= 0x45F) {
+            *s = char16_t(c - 0x50);
+        } else if (((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) && (c & 1)) {
+            *s = char16_t(c - 1);
+        } else if (((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) && !(c & 1)) {
+            *s = char16_t(c - 1);
+        }
+    }
+}
+
+void* sys_stderr_handle(void) { return reinterpret_cast<void*>(intptr_t(2)); }
+
+void sys_message_box(const char16_t* title, const char16_t* text) {
+    // No window system here: the box is shown on the terminal and "OK" is taken at once.
+    static char out[3 * 16384 + 64];
+    size_t n = 0;
+    out[n++] = '[';
+    n += utf16_to_utf8(title, text_len_bounded(title, 1024), out + n, 1024 * 3);
+    out[n++] = ']';
+    out[n++] = '\n';
+    n += utf16_to_utf8(text, text_len_bounded(text, 16384), out + n, sizeof out - n - 2);
+    out[n++] = '\n';
+    uint32_t done;
+    sys_write_file(1, out, uint32_t(n), &done);
+}
+
+void* sys_stdout_handle(void) { return reinterpret_cast<void*>(intptr_t(1)); }
+
+void sys_write_text(void* handle, const char16_t* text, size_t n) {
+    char chunk[4096 * 3];
+    size_t i = 0;
+    while (i < n) {
+        size_t take = n - i < 4096 ? n - i : 4096;
+        // Keep a surrogate pair in one chunk.
+        if (take == 4096 && text[i + take - 1] >= 0xD800 && text[i + take - 1] <= 0xDBFF) --take;
+        size_t bytes = utf16_to_utf8(text + i, take, chunk, sizeof chunk);
+        i += take;
+        size_t off = 0;
+        while (off < bytes) {
+            uint32_t done = 0;
+            if (!sys_write_file(uint64_t(intptr_t(handle)), chunk + off, uint32_t(bytes - off), &done) || done == 0)
+                return;
+            off += done;
+        }
+    }
+}

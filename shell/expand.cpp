@@ -1,0 +1,208 @@
+// Variable expansion of the stand-in shell: %NAME%, %NAME, %[NAME], %0-%9, %?, %% and
+// variable functions %@NAME[ARGS], innermost first. Internal variables set by the host
+// come before the environment; unset _batch, _transient and _pipe read as 0.
+#include "platform/platform.h"
+#include "shell/shell_host.h"
+#include "text/chars.h"
+
+namespace {
+
+const size_t NAME_CAP = 256;
+const int MAX_INTERNALS = 48;
+const int MAX_DEPTH = 8;
+const size_t VALUE_CAP = SHELL_EXPAND_MAX + 1;
+
+struct Internal {
+    bool used;
+    char16_t name[NAME_CAP];
+    char16_t value[VALUE_CAP];
+};
+
+Internal internals[MAX_INTERNALS];
+shell_function_handler function_handler = nullptr;
+
+// Working buffers of one expansion level each; the shell runs one call at a time.
+char16_t args_text[MAX_DEPTH][VALUE_CAP];
+char16_t args_expanded[MAX_DEPTH][VALUE_CAP];
+char16_t call_result[MAX_DEPTH][VALUE_CAP];
+char16_t env_value[VALUE_CAP];
+char16_t in_place_copy[VALUE_CAP];
+
+struct Sink {
+    char16_t* out;
+    size_t cap;  // characters, NUL excluded
+    size_t len;
+};
+
+void put(Sink& s, char16_t c) {
+    if (s.len < s.cap) s.out[s.len++] = c;
+}
+
+void put_text(Sink& s, const char16_t* t) {
+    while (*t && s.len < s.cap) s.out[s.len++] = *t++;
+}
+
+void put_run(Sink& s, const char16_t* t, size_t n) {
+    for (size_t i = 0; i < n; ++i) put(s, t[i]);
+}
+
+Internal* find_internal(const char16_t* name) {
+    for (Internal& in : internals)
+        if (in.used && text_equal_nocase(in.name, name)) return &in;
+    return nullptr;
+}
+
+bool is_name_char(char16_t c) { return text_is_alpha(c) || text_is_digit(c) || c == u'_' || c == u'$'; }
+
+bool reads_as_zero(const char16_t* name) {
+    return text_equal_nocase(name, u"_batch") || text_equal_nocase(name, u"_transient") ||
+           text_equal_nocase(name, u"_pipe");
+}
+
+void put_variable(Sink& s, const char16_t* name, size_t n) {
+    if (n == 0 || n >= NAME_CAP) return;
+    char16_t key[NAME_CAP];
+    for (size_t i = 0; i < n; ++i) key[i] = name[i];
+    key[n] = 0;
+    if (const Internal* in = find_internal(key)) {
+        put_text(s, in->value);
+        return;
+    }
+    uint32_t got = sys_get_env(key, env_value, VALUE_CAP);
+    if (got > 0 && got < VALUE_CAP) {
+        put_run(s, env_value, got);
+        return;
+    }
+    if (got == 0 && reads_as_zero(key)) put(s, u'0');
+}
+
+size_t expand_level(const char16_t* in, Sink& s, int depth);
+
+// At "%@": a function call whose arguments end at the matching ']'. Returns the characters
+// used from p (which points at the '@'), or 0 when this is no complete call.
+size_t put_function(Sink& s, const char16_t* p, int depth) {
+    size_t i = 1;
+    while (is_name_char(p[i])) ++i;
+    size_t name_len = i - 1;
+    if (name_len == 0 || name_len >= NAME_CAP || p[i] != u'[' || depth >= MAX_DEPTH) return 0;
+    size_t open = i++;
+    int nest = 1;
+    for (; p[i]; ++i) {
+        if (p[i] == u'[') ++nest;
+        else if (p[i] == u']' && --nest == 0) break;
+    }
+    if (p[i] != u']') return 0;
+    char16_t name[NAME_CAP];
+    for (size_t k = 0; k < name_len; ++k) name[k] = p[1 + k];
+    name[name_len] = 0;
+    size_t args_len = i - open - 1;
+    if (args_len >= VALUE_CAP) args_len = VALUE_CAP - 1;
+    for (size_t k = 0; k < args_len; ++k) args_text[depth][k] = p[open + 1 + k];
+    args_text[depth][args_len] = 0;
+    Sink inner{args_expanded[depth], VALUE_CAP - 1, 0};
+    expand_level(args_text[depth], inner, depth + 1);
+    args_expanded[depth][inner.len] = 0;
+    call_result[depth][0] = 0;
+    if (function_handler && function_handler(name, args_expanded[depth], call_result[depth], VALUE_CAP))
+        put_text(s, call_result[depth]);
+    return i + 1;
+}
+
+size_t expand_level(const char16_t* in, Sink& s, int depth) {
+    const char16_t* p = in;
+    while (*p) {
+        if (*p != u'%') {
+            put(s, *p++);
+            continue;
+        }
+        const char16_t* q = p + 1;
+        if (*q == u'%') {
+            put(s, u'%');
+            p = q + 1;
+        } else if (*q == u'[') {
+            const char16_t* e = q + 1;
+            while (*e && *e != u']') ++e;
+            if (*e != u']') {
+                put(s, *p++);
+                continue;
+            }
+            put_variable(s, q + 1, size_t(e - q - 1));
+            p = e + 1;
+        } else if (*q == u'@') {
+            size_t used = put_function(s, q, depth);
+            if (used == 0) {
+                put(s, *p++);
+                continue;
+            }
+            p = q + used;
+        } else if (text_is_digit(*q) || *q == u'?') {
+            put_variable(s, q, 1);
+            p = q + 1;
+        } else if (is_name_char(*q)) {
+            const char16_t* e = q;
+            while (is_name_char(*e)) ++e;
+            put_variable(s, q, size_t(e - q));
+            p = (*e == u'%') ? e + 1 : e;
+        } else {
+            put(s, *p++);
+        }
+    }
+    return s.len;
+}
+
+}  // namespace
+
+extern "C" {
+
+bool shell_set_internal(const char16_t* name, const char16_t* value) {
+    if (!name || text_len_bounded(name, NAME_CAP) >= NAME_CAP || !name[0]) return false;
+    Internal* in = find_internal(name);
+    if (!value) {
+        if (in) in->used = false;
+        return true;
+    }
+    if (!in) {
+        for (Internal& free_slot : internals)
+            if (!free_slot.used) {
+                in = &free_slot;
+                break;
+            }
+        if (!in) return false;
+        text_copy(in->name, NAME_CAP, name);
+        in->used = true;
+    }
+    text_copy(in->value, VALUE_CAP, value);
+    return true;
+}
+
+const char16_t* shell_get_internal(const char16_t* name) {
+    const Internal* in = name ? find_internal(name) : nullptr;
+    return in ? in->value : nullptr;
+}
+
+void shell_clear_internals(void) {
+    for (Internal& in : internals) in.used = false;
+}
+
+void shell_set_function_handler(shell_function_handler handler) { function_handler = handler; }
+
+size_t shell_expand(const char16_t* in, char16_t* out, size_t cap) {
+    if (!out || cap == 0) return 0;
+    Sink s{out, cap - 1, 0};
+    if (in) {
+        uint32_t saved = sys_last_error();
+        expand_level(in, s, 0);
+        sys_set_last_error(saved);
+    }
+    out[s.len] = 0;
+    return s.len;
+}
+
+int ExpandVariables(char16_t* text, int) {
+    if (!text) return -1;
+    text_copy(in_place_copy, VALUE_CAP, text);
+    shell_expand(in_place_copy, text, VALUE_CAP);
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,233 @@
+#include "tests/support/support.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "platform/platform.h"
+#include "text/chars.h"
+#include "text/utf.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+std::u16string U(const std::string& utf8) {
+    std::u16string out(utf8.size() + 1, u'\0');
+    size_t n = utf8_to_utf16(utf8.c_str(), &out[0], out.size());
+    out.resize(n);
+    return out;
+}
+
+std::string U8(const char16_t* s) {
+    size_t n = text_len(s);
+    std::string out(n * 3 + 1, '\0');
+    out.resize(utf16_to_utf8(s, n, &out[0], out.size()));
+    return out;
+}
+
+std::string U8(const std::u16string& s) { return U8(s.c_str()); }
+
+std::string temp_path(const std::string& stem) {
+    static unsigned serial = 0;
+#if defined(_WIN32)
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "bh_" + stem + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+           std::to_string(++serial);
+#else
+    const char* dir = getenv("TMPDIR");
+    return std::string(dir && *dir ? dir : "/tmp") + "/bh_" + stem + "_" + std::to_string(getpid()) + "_" +
+           std::to_string(++serial);
+#endif
+}
+
+std::string read_whole_file(const std::string& path) {
+    std::string out;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return out;
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    fclose(f);
+    return out;
+}
+
+static void write_whole_file(const std::string& path, const std::string& bytes) {
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f) abort();
+    if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+uint64_t open_temp_file(const std::string& bytes, Access access, std::string* path_out) {
+    std::string path = temp_path("file");
+    write_whole_file(path, bytes);
+    if (path_out) *path_out = path;
+    return open_path(path, access);
+}
+
+std::u16string handle_arg(uint64_t h) { return U(std::to_string(h)); }
+
+void env_set(const char* name, const char* value) {
+    std::u16string n = U(name);
+    if (value) {
+        std::u16string v = U(value);
+        sys_set_env(n.c_str(), v.c_str());
+    } else {
+        sys_set_env(n.c_str(), nullptr);
+    }
+}
+
+bool env_get(const char* name, std::string* value) {
+    std::u16string n = U(name);
+    static char16_t buf[32768];
+    uint32_t r = sys_get_env(n.c_str(), buf, 32768);
+    if (r == 0 && sys_last_error() == SYS_ERROR_ENVVAR_NOT_FOUND) return false;
+    if (r >= 32768) return false;
+    buf[r] = 0;
+    *value = U8(buf);
+    return true;
+}
+
+GuardedBuffer guarded_new(size_t cap, const std::u16string& text) {
+    const size_t guard = 64;
+    GuardedBuffer b;
+    b.storage = new char16_t[cap + guard];
+    for (size_t i = 0; i < cap + guard; ++i) b.storage[i] = char16_t(0xA5A5);
+    b.data = b.storage;
+    b.cap = cap;
+    size_t n = text.size() < cap ? text.size() : cap - 1;
+    for (size_t i = 0; i < n; ++i) b.data[i] = text[i];
+    b.data[n] = 0;
+    return b;
+}
+
+bool guard_intact(const GuardedBuffer& b) {
+    for (size_t i = b.cap; i < b.cap + 64; ++i)
+        if (b.storage[i] != char16_t(0xA5A5)) return false;
+    return true;
+}
+
+void guarded_free(GuardedBuffer& b) {
+    delete[] b.storage;
+    b.storage = b.data = nullptr;
+}
+
+#if defined(_WIN32)
+
+static HANDLE saved_out, saved_err, cap_out, cap_err;
+static std::string cap_out_path, cap_err_path;
+
+uint64_t open_path(const std::string& path, Access access) {
+    DWORD mode = access == Access::Read ? GENERIC_READ : access == Access::Write ? GENERIC_WRITE
+                                                                                : GENERIC_READ | GENERIC_WRITE;
+    HANDLE h = CreateFileA(path.c_str(), mode, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return h == INVALID_HANDLE_VALUE ? 0 : uint64_t(uintptr_t(h));
+}
+
+void close_handle(uint64_t h) { CloseHandle(reinterpret_cast<HANDLE>(uintptr_t(h))); }
+
+bool make_pipe(uint64_t* read_end, uint64_t* write_end) {
+    HANDLE r, w;
+    if (!CreatePipe(&r, &w, nullptr, 0)) return false;
+    *read_end = uint64_t(uintptr_t(r));
+    *write_end = uint64_t(uintptr_t(w));
+    return true;
+}
+
+uint64_t closed_handle() {
+    uint64_t h = open_temp_file("x", Access::Read);
+    close_handle(h);
+    return h;
+}
+
+static HANDLE create_capture(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void capture_begin() {
+    fflush(stdout);
+    fflush(stderr);
+    cap_out_path = temp_path("out");
+    cap_err_path = temp_path("err");
+    saved_out = GetStdHandle(STD_OUTPUT_HANDLE);
+    saved_err = GetStdHandle(STD_ERROR_HANDLE);
+    cap_out = create_capture(cap_out_path);
+    cap_err = create_capture(cap_err_path);
+    SetStdHandle(STD_OUTPUT_HANDLE, cap_out);
+    SetStdHandle(STD_ERROR_HANDLE, cap_err);
+}
+
+Captured capture_end() {
+    SetStdHandle(STD_OUTPUT_HANDLE, saved_out);
+    SetStdHandle(STD_ERROR_HANDLE, saved_err);
+    CloseHandle(cap_out);
+    CloseHandle(cap_err);
+    Captured c{read_whole_file(cap_out_path), read_whole_file(cap_err_path)};
+    DeleteFileA(cap_out_path.c_str());
+    DeleteFileA(cap_err_path.c_str());
+    return c;
+}
+
+#else
+
+static int saved_out = -1, saved_err = -1;
+static std::string cap_out_path, cap_err_path;
+
+uint64_t open_path(const std::string& path, Access access) {
+    int flags = access == Access::Read ? O_RDONLY : access == Access::Write ? O_WRONLY : O_RDWR;
+    int fd = open(path.c_str(), flags | O_CLOEXEC);
+    return fd < 0 ? 0 : uint64_t(fd);
+}
+
+void close_handle(uint64_t h) { close(int(h)); }
+
+bool make_pipe(uint64_t* read_end, uint64_t* write_end) {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    *read_end = uint64_t(fds[0]);
+    *write_end = uint64_t(fds[1]);
+    return true;
+}
+
+uint64_t closed_handle() {
+    uint64_t h = open_temp_file("x", Access::Read);
+    close_handle(h);
+    return h;
+}
+
+void capture_begin() {
+    fflush(stdout);
+    fflush(stderr);
+    cap_out_path = temp_path("out");
+    cap_err_path = temp_path("err");
+    saved_out = dup(1);
+    saved_err = dup(2);
+    int o = open(cap_out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int e = open(cap_err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(o, 1);
+    dup2(e, 2);
+    close(o);
+    close(e);
+}
+
+Captured capture_end() {
+    fflush(stdout);
+    fflush(stderr);
+    dup2(saved_out, 1);
+    dup2(saved_err, 2);
+    close(saved_out);
+    close(saved_err);
+    Captured c{read_whole_file(cap_out_path), read_whole_file(cap_err_path)};
+    unlink(cap_out_path.c_str());
+    unlink(cap_err_path.c_str());
+    return c;
+}
+
+#endif

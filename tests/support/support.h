@@ -1,0 +1,46 @@
+// Test support: real files, pipes and standard-stream capture on both builds.
+#pragma once
+#include <stdint.h>
+
+#include <string>
+
+// UTF-8 <-> UTF-16 for writing expectations as ordinary string literals.
+std::u16string U(const std::string& utf8);
+std::string U8(const char16_t* s);
+std::string U8(const std::u16string& s);
+
+// Standard output and standard error, redirected to files while a capture runs.
+struct Captured {
+    std::string out;
+    std::string err;
+};
+void capture_begin();
+Captured capture_end();
+
+// Handles as the shell would hold them: a HANDLE on Windows, a descriptor on Linux.
+enum class Access { Read, Write, ReadWrite };
+// A new temporary file holding bytes, opened with the given access at offset 0.
+uint64_t open_temp_file(const std::string& bytes, Access access, std::string* path_out = nullptr);
+uint64_t open_path(const std::string& path, Access access);  // 0 on failure
+void close_handle(uint64_t h);
+bool make_pipe(uint64_t* read_end, uint64_t* write_end);
+std::string read_whole_file(const std::string& path);
+std::string temp_path(const std::string& stem);
+// A handle value that names nothing open.
+uint64_t closed_handle();
+// The handle as the decimal text a batch file would pass.
+std::u16string handle_arg(uint64_t h);
+
+// Environment of the process.
+void env_set(const char* name, const char* value);  // null value removes
+bool env_get(const char* name, std::string* value);
+
+// An exact-capacity buffer with a guard region after it; guard_intact() fails on any stray write.
+struct GuardedBuffer {
+    char16_t* data;
+    size_t cap;
+    char16_t* storage;
+};
+GuardedBuffer guarded_new(size_t cap, const std::u16string& text);
+bool guard_intact(const GuardedBuffer& b);
+void guarded_free(GuardedBuffer& b);

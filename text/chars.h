@@ -1,0 +1,31 @@
+// Character classes and small bounded string helpers for UTF-16 text.
+// The same fixed rules on every build: no locale, no wchar_t.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+// U+0009..U+000D, U+0020, U+00A0, and the Unicode White_Space characters above U+00FF.
+bool text_is_space(char16_t c);
+// ASCII 0-9 only.
+inline bool text_is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+inline bool text_is_hex_digit(char16_t c) {
+    return text_is_digit(c) || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
+// ASCII letters only.
+inline bool text_is_alpha(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+inline char16_t text_upper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+inline char16_t text_lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+
+size_t text_len(const char16_t* s);
+// Length of s, looking at no more than max characters.
+size_t text_len_bounded(const char16_t* s, size_t max);
+// Copies src into dst of cap characters (cap > 0), always NUL-terminated, truncating if needed.
+// Returns the number of characters copied, NUL excluded.
+size_t text_copy(char16_t* dst, size_t cap, const char16_t* src);
+// Case-insensitive (ASCII letters only) equality.
+bool text_equal_nocase(const char16_t* a, const char16_t* b);
+bool text_equal(const char16_t* a, const char16_t* b);
+// In-place ASCII lower-casing of the first NUL-terminated text within cap characters.
+void text_lower_inplace(char16_t* s, size_t cap);
+// Removes trailing white space by writing NULs over it.
+void text_trim_right(char16_t* s);

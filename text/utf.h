@@ -1,0 +1,14 @@
+// UTF-8 <-> UTF-16 conversion for the places where text leaves or enters the process
+// as bytes (terminal output on Linux, the process environment on Linux).
+// Ill-formed input becomes U+FFFD; output is bounded by its capacity.
+#pragma once
+#include <stddef.h>
+
+// Converts n UTF-16 units of s into at most cap bytes of out (no NUL added).
+// Returns the number of bytes written; a character that does not fit whole is dropped.
+size_t utf16_to_utf8(const char16_t* s, size_t n, char* out, size_t cap);
+// Converts the NUL-terminated UTF-8 text s into out (cap units, NUL included).
+// Returns the number of units written, NUL excluded.
+size_t utf8_to_utf16(const char* s, char16_t* out, size_t cap);
+// Number of UTF-16 units that utf8_to_utf16 would give for s, with unlimited room.
+size_t utf8_to_utf16_length(const char* s);
