@@ -6,7 +6,7 @@ dll="$1"
 dump=$(x86_64-w64-mingw32-objdump -p "$dll") || { echo "objdump failed"; exit 1; }
 fail=0
 
-exports=$(printf '%s\n' "$dump" | awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^\s*\[/{print $NF;next} on&&!/^\s*\[/{on=0}' | sort)
+exports=$(printf '%s\n' "$dump" | awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^[ \t]*\[ *[0-9]+\]/{print $NF;next} {on=0}' | sort)
 want_exports=$(printf '%s\n' GetPluginInfo InitializePlugin ShutdownPlugin Usage Help f_inthaul f_bytehaul f_bytestow inc dec | sort)
 if [ "$exports" != "$want_exports" ]; then
   echo "exports differ:"; diff <(echo "$want_exports") <(echo "$exports"); fail=1
@@ -20,7 +20,7 @@ for d in $dlls; do
   esac
 done
 
-takecmd=$(printf '%s\n' "$dump" | awk '/DLL Name: TakeCmd.dll/{on=1;next} /DLL Name:/{on=0} on&&NF>=3&&$1~/^[0-9a-f]+$/{print $3}' | sort)
+takecmd=$(printf '%s\n' "$dump" | awk '/DLL Name: TakeCmd.dll/{on=1;next} on&&/^[ \t]*$/{on=0} on&&/^[ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/{print $3}' | sort)
 want_takecmd=$(printf '%s\n' ExpandVariables Printf QPuts Qprintf | sort)
 if [ "$takecmd" != "$want_takecmd" ]; then
   echo "TakeCmd.dll imports differ:"; diff <(echo "$want_takecmd") <(echo "$takecmd"); fail=1
@@ -28,7 +28,7 @@ fi
 
 # The version resource: fixed file and product version 0.90.5.0, and the product version text.
 res=$(x86_64-w64-mingw32-objcopy -O binary --only-section=.rsrc "$dll" /dev/stdout | od -An -v -tx1 | tr -d ' \n')
-fixed=$(printf 'bd04effe00000100%s%s%s%s' 5a000000 00000000 5a000000 00000000)
+fixed=$(printf 'bd04effe00000100%s%s%s%s' 5a000000 00000500 5a000000 00000500)
 case "$res" in *"$fixed"*) ;; *) echo "version resource: fixed versions are not 0.90.5.0"; fail=1 ;; esac
 text=$(printf '0.90.5.0  (x64)' | iconv -f ascii -t utf-16le | od -An -v -tx1 | tr -d ' \n')
 case "$res" in *"$text"*) ;; *) echo "version resource: product version text missing"; fail=1 ;; esac
