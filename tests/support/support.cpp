@@ -119,6 +119,8 @@ void guarded_free(GuardedBuffer& b) {
 
 #if defined(_WIN32)
 
+std::string message_box_echo(const std::string&, const std::string&) { return ""; }
+
 static HANDLE saved_out, saved_err, cap_out, cap_err;
 static std::string cap_out_path, cap_err_path;
 
@@ -176,6 +178,10 @@ Captured capture_end() {
 }
 
 #else
+
+std::string message_box_echo(const std::string& title, const std::string& text) {
+    return "[" + title + "]\n" + text + "\n";
+}
 
 static int saved_out = -1, saved_err = -1;
 static std::string cap_out_path, cap_err_path;

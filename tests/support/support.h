@@ -17,6 +17,10 @@ struct Captured {
 void capture_begin();
 Captured capture_end();
 
+// What showing a message box leaves on standard output: the stand-in's echo of title and
+// text on Linux; nothing on Windows, where the box is a window of its own.
+std::string message_box_echo(const std::string& title, const std::string& text);
+
 // Handles as the shell would hold them: a HANDLE on Windows, a descriptor on Linux.
 enum class Access { Read, Write, ReadWrite };
 // A new temporary file holding bytes, opened with the given access at offset 0.
