@@ -1,4 +1,107 @@
 #include "args/number.h"
 
-int32_t ParseUnsigned32(const char16_t*, uint32_t*, const char16_t**) { return PARSE_NO_NUMBER; }
-int32_t ParseInteger64(const char16_t*, int64_t*, const char16_t**) { return PARSE_NO_NUMBER; }
+#include "text/chars.h"
+
+namespace {
+
+// The value of c as a digit of any base up to 36, or 36 when it is none.
+uint32_t digit_value(char16_t c) {
+    if (c >= u'0' && c <= u'9') return uint32_t(c - u'0');
+    if (c >= u'A' && c <= u'Z') return uint32_t(c - u'A' + 10);
+    if (c >= u'a' && c <= u'z') return uint32_t(c - u'a' + 10);
+    return 36;
+}
+
+bool is_octal_digit(char16_t c) { return c >= u'0' && c <= u'7'; }
+
+struct Converted {
+    uint64_t magnitude;
+    bool negative;
+    bool out_of_range;
+    const char16_t* end;
+};
+
+// Takes an optional sign (when signed_ok), in base 16 one "0x" more, then the digits of
+// base. A magnitude above limit is out of range; the digits are still all taken, so the
+// end position is the same either way.
+Converted convert(const char16_t* start, uint32_t base, bool signed_ok, uint64_t limit_pos, uint64_t limit_neg) {
+    Converted r{0, false, false, start};
+    const char16_t* s = start;
+    if (signed_ok && (*s == u'+' || *s == u'-')) r.negative = *s++ == u'-';
+    if (base == 16 && s[0] == u'0' && text_upper(s[1]) == u'X') s += 2;
+    uint64_t limit = r.negative ? limit_neg : limit_pos;
+    const char16_t* digits = s;
+    for (uint32_t d; (d = digit_value(*s)) < base; ++s) {
+        if (r.magnitude > (limit - d) / base) r.out_of_range = true;
+        else r.magnitude = r.magnitude * base + d;
+    }
+    if (s == digits) {
+        r.magnitude = 0;
+        r.negative = false;
+        return r;  // no digit: end stays where the conversion began
+    }
+    r.end = s;
+    return r;
+}
+
+enum Form { FORM_NONE, FORM_HEX, FORM_OCTAL, FORM_DECIMAL };
+
+// Decides the form from the first characters and gives where the digits begin.
+Form number_form(const char16_t* text, bool signed_ok, const char16_t** digits) {
+    if (text[0] == u'0' && text_upper(text[1]) == u'X' && text_is_hex_digit(text[2])) {
+        *digits = text + 2;
+        return FORM_HEX;
+    }
+    if (text[0] == u'0' && text_upper(text[1]) == u'O' && is_octal_digit(text[2])) {
+        *digits = text + 2;
+        return FORM_OCTAL;
+    }
+    *digits = text;
+    if (text_is_digit(text[0])) return FORM_DECIMAL;
+    if (signed_ok && (text[0] == u'+' || text[0] == u'-') && text_is_digit(text[1])) return FORM_DECIMAL;
+    return FORM_NONE;
+}
+
+uint32_t form_base(Form f) { return f == FORM_HEX ? 16 : f == FORM_OCTAL ? 8 : 10; }
+
+}  // namespace
+
+int32_t ConvertUnsigned32(const char16_t* text, uint32_t base, uint32_t* value, const char16_t** end) {
+    Converted c = convert(text, base, false, 0xFFFFFFFFu, 0);
+    *end = c.end;
+    if (c.out_of_range) return PARSE_RANGE;
+    *value = uint32_t(c.magnitude);
+    return PARSE_OK;
+}
+
+int32_t ParseUnsigned32(const char16_t* text, uint32_t* value, const char16_t** end) {
+    if (!value) return PARSE_NO_NUMBER;
+    const char16_t* digits;
+    Form form = number_form(text, false, &digits);
+    if (form == FORM_NONE) return PARSE_NO_NUMBER;
+    Converted c = convert(digits, form_base(form), false, 0xFFFFFFFFu, 0);
+    if (c.out_of_range) return PARSE_RANGE;
+    if (!end && *c.end != 0) return PARSE_NO_NUMBER;
+    *value = uint32_t(c.magnitude);
+    if (end) *end = c.end;
+    return PARSE_OK;
+}
+
+int32_t ParseInteger64(const char16_t* text, int64_t* value, const char16_t** end) {
+    if (!value) return PARSE_NO_NUMBER;
+    const char16_t* digits;
+    Form form = number_form(text, true, &digits);
+    if (form == FORM_NONE) return PARSE_NO_NUMBER;
+    // Hexadecimal and octal cover the whole unsigned range (the top half reads as
+    // negative); decimal is signed.
+    const uint64_t all = ~uint64_t(0);
+    const uint64_t int64_max = all >> 1;
+    Converted c = form == FORM_DECIMAL ? convert(digits, 10, true, int64_max, int64_max + 1)
+                                       : convert(digits, form_base(form), false, all, 0);
+    if (c.out_of_range) return PARSE_RANGE;
+    if (!end && *c.end != 0) return PARSE_NO_NUMBER;
+    uint64_t bits = c.negative ? uint64_t(0) - c.magnitude : c.magnitude;
+    *value = int64_t(bits);
+    if (end) *end = c.end;
+    return PARSE_OK;
+}
