@@ -85,6 +85,8 @@ void env_set(const char* name, const char* value) {
 bool env_get(const char* name, std::string* value) {
     std::u16string n = U(name);
     static char16_t buf[32768];
+    // An empty value gives 0 too, and Windows may then leave the last error as it was.
+    sys_set_last_error(0);
     uint32_t r = sys_get_env(n.c_str(), buf, 32768);
     if (r == 0 && sys_last_error() == SYS_ERROR_ENVVAR_NOT_FOUND) return false;
     if (r >= 32768) return false;
