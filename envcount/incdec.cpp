@@ -1,4 +1,200 @@
-#include "plugin/not_built.h"
+// INC and DEC: read the number in an environment variable, step it by one, and store it
+// back in the notation it was written in.
+#include "envcount/incdec.h"
 
-int inc(char16_t* text) { return not_built(text); }
-int dec(char16_t* text) { return not_built(text); }
+#include "args/number.h"
+#include "args/split.h"
+#include "envcount/names.h"
+#include "help/help_table.h"
+#include "platform/platform.h"
+#include "plugin/errors.h"
+#include "plugin/exports.h"
+#include "plugin/identity.h"
+#include "plugin/messages.h"
+#include "text/chars.h"
+#include "text/format.h"
+
+namespace {
+
+enum : uint32_t { VALUE_CAP = 1024, ERROR_TEXT_CAP = 1024 };
+
+enum Notation { NOTATION_DECIMAL, NOTATION_HEX, NOTATION_OCTAL };
+
+// How a new value is written, by the notation of the old one.
+const char16_t* const kValueFormats[] = {u"%I64d", u"0x%02I64X", u"0o%03I64o"};
+
+struct CommandLine {
+    bool quiet, verbose, zero;
+    char16_t* name;  // in the ArgumentTable; null until an argument is taken as the name
+};
+
+enum ScanResult { SCAN_GO_ON, SCAN_HELP_SHOWN, SCAN_FAULT };
+
+enum ReadResult { READ_VALUE, READ_ABSENT, READ_UNUSABLE, READ_FAILED };
+
+struct Counter {
+    int64_t number;
+    Notation notation;
+    bool numeric;
+};
+
+// Argument i as a writable text; an argument without stored characters reads as empty.
+char16_t* ArgumentText(int32_t i) {
+    static char16_t empty[1];
+    empty[0] = 0;
+    char16_t* p = ArgumentTable.pointers[i];
+    return (p && ArgumentTable.lengths[i] > 0) ? p : empty;
+}
+
+void ShowCommandHelp(int decrement, bool with_version) {
+    QPuts(HelpTable[decrement ? HELP_DEC : HELP_INC].text);
+    if (with_version)
+        Printf(MSG_VERSION_LINE, BYTEHAUL_NAME, unsigned(BYTEHAUL_MAJOR), unsigned(BYTEHAUL_MINOR),
+               unsigned(BYTEHAUL_BUILD), 0u, BYTEHAUL_PLATFORM);
+}
+
+// Applies one argument; reports and returns SCAN_FAULT for an unknown option or a second name.
+ScanResult ScanArgument(char16_t* arg, int decrement, CommandLine* cl) {
+    if (arg[0] == u'/' && arg[1] == u'?') {
+        ShowCommandHelp(decrement, arg[2] == u'?');
+        return SCAN_HELP_SHOWN;
+    }
+    if (text_equal_nocase(arg, u"/Q")) {
+        cl->quiet = true;
+    } else if (text_equal_nocase(arg, u"/V")) {
+        cl->verbose = true;
+    } else if (text_equal_nocase(arg, u"/Z")) {
+        cl->zero = true;
+    } else if (arg[0] == u'/') {
+        sys_char_upper(arg);
+        ReportError(MSG_UNKNOWN_OPTIONS, arg);
+        return SCAN_FAULT;
+    } else if (cl->name) {
+        sys_char_upper(arg);
+        ReportError(MSG_SYNTAX_ERROR, arg);
+        return SCAN_FAULT;
+    } else {
+        cl->name = arg;
+    }
+    return SCAN_GO_ON;
+}
+
+// Reads the variable into value. A value the counter cannot use — empty, or too long for
+// the buffer — is told apart by the count the system returns, never by what the buffer
+// or the last-error code happen to hold from before.
+ReadResult ReadVariable(const char16_t* name, char16_t* value, uint32_t* code) {
+    sys_set_last_error(0);
+    uint32_t n = sys_get_env(name, value, VALUE_CAP);
+    if (n >= VALUE_CAP) {
+        value[0] = 0;
+        return READ_UNUSABLE;
+    }
+    if (n > 0) {
+        value[n] = 0;
+        return READ_VALUE;
+    }
+    value[0] = 0;
+    *code = sys_last_error();
+    if (*code == SYS_ERROR_ENVVAR_NOT_FOUND) return READ_ABSENT;
+    return *code == 0 ? READ_UNUSABLE : READ_FAILED;
+}
+
+Notation NotationOf(const char16_t* s) {
+    if (s[0] != u'0') return NOTATION_DECIMAL;
+    if ((s[1] == u'x' || s[1] == u'X') && text_is_hex_digit(s[2])) return NOTATION_HEX;
+    if ((s[1] == u'o' || s[1] == u'O') && s[2] >= u'0' && s[2] <= u'7') return NOTATION_OCTAL;
+    return NOTATION_DECIMAL;
+}
+
+// The number at the start of value (after white space), its notation, and whether the value
+// is that number and nothing else. A number too large for 64 bits reads as 0.
+Counter ReadCounter(const char16_t* value) {
+    Counter c = {0, NOTATION_DECIMAL, false};
+    const char16_t* start = value;
+    while (text_is_space(*start)) ++start;
+    bool signed_digit = (start[0] == u'-' || start[0] == u'+') && text_is_digit(start[1]);
+    if (!text_is_digit(start[0]) && !signed_digit) return c;
+    c.notation = NotationOf(start);
+    int64_t number = 0;
+    const char16_t* end = start;
+    if (ParseInteger64(start, &number, &end) != PARSE_OK) return c;
+    c.number = number;
+    c.numeric = *end == 0;
+    return c;
+}
+
+int64_t Step(int64_t number, int decrement) {
+    // Unsigned arithmetic: the step wraps around at both ends of the 64-bit range.
+    uint64_t u = uint64_t(number);
+    return int64_t(decrement ? u - 1 : u + 1);
+}
+
+int StoreCounter(char16_t* name, const Counter& c, const CommandLine& cl) {
+    char16_t value[VALUE_CAP] = {};
+    text_format(value, VALUE_CAP, kValueFormats[c.notation], c.number);
+    if (!sys_set_env(name, value))
+        return ReportVariableFailure(MSG_SET_ERROR, name, cl.quiet, sys_last_error());
+    if (cl.verbose) {
+        sys_char_upper(name);
+        Printf(MSG_VERBOSE, name, value);
+    }
+    return INCDEC_OK;
+}
+
+// Finds the counter's current number: the variable's, or 0 for one that is not set.
+// Returns INCDEC_OK, or the exit code of a failure (reported unless quiet).
+int LoadCounter(char16_t* name, const CommandLine& cl, Counter* c) {
+    char16_t value[VALUE_CAP] = {};
+    uint32_t code = 0;
+    ReadResult r = ReadVariable(name, value, &code);
+    *c = Counter{0, NOTATION_DECIMAL, true};
+    if (r == READ_ABSENT) return INCDEC_OK;
+    if (r == READ_FAILED) return ReportVariableFailure(MSG_GET_ERROR, name, cl.quiet, code);
+    if (r == READ_VALUE) *c = ReadCounter(value);
+    else c->numeric = false;
+    if (c->numeric || cl.zero) return INCDEC_OK;
+    if (!cl.quiet) {
+        sys_char_upper(name);
+        ReportError(MSG_NOT_NUMERIC, name);
+    }
+    return INCDEC_VARIABLE_FAILED;
+}
+
+}  // namespace
+
+int ReportVariableFailure(const char16_t* format, char16_t* name, bool quiet, uint32_t code) {
+    if (quiet) return INCDEC_VARIABLE_FAILED;
+    char16_t error_text[ERROR_TEXT_CAP] = {};
+    FormatSystemError(code, error_text);
+    sys_char_upper(name);
+    ReportError(format, name);
+    Qprintf(sys_stderr_handle(), MSG_SYSTEM_TEXT, error_text);
+    return INCDEC_VARIABLE_FAILED;
+}
+
+int RunIncDec(const char16_t* text, int decrement) {
+    if (!text) return RESULT_NULL_ARGUMENT;
+    SplitArguments(text, SPLIT_ON_WHITESPACE);
+    CommandLine cl = {false, false, false, nullptr};
+    for (int32_t i = 0; i < ArgumentTable.count; ++i) {
+        ScanResult s = ScanArgument(ArgumentText(i), decrement, &cl);
+        if (s == SCAN_HELP_SHOWN) return INCDEC_OK;
+        if (s == SCAN_FAULT) return INCDEC_BAD_COMMAND_LINE;
+    }
+    if (!cl.name) {
+        ReportError(MSG_MISSING_NAME);
+        return INCDEC_BAD_COMMAND_LINE;
+    }
+    if (!IsGoodVariableName(cl.name)) {
+        ReportError(MSG_BAD_NAME, cl.name);
+        return INCDEC_BAD_COMMAND_LINE;
+    }
+    Counter c;
+    int loaded = LoadCounter(cl.name, cl, &c);
+    if (loaded != INCDEC_OK) return loaded;
+    c.number = Step(c.number, decrement);
+    return StoreCounter(cl.name, c, cl);
+}
+
+int inc(char16_t* text) { return RunIncDec(text, 0); }
+int dec(char16_t* text) { return RunIncDec(text, 1); }

@@ -1,0 +1,6 @@
+// The naming rule of the counters' environment variables.
+#pragma once
+
+// True when name is not empty, does not begin with a decimal digit, and holds only
+// letters, digits, "$", "-", "." and "_".
+bool IsGoodVariableName(const char16_t* name);

@@ -1,0 +1,326 @@
+// INC and DEC through the exported commands: notations, wrap-around, the reading of values
+// that are not numbers, options, messages on standard error and exit codes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plugin/exports.h"
+#include "tests/entry/help_texts.h"
+#include "tests/support/support.h"
+
+namespace {
+
+typedef int (*Command)(char16_t*);
+
+const std::string kPrefix = "Bytehaul plugin: ";
+const char kUnset[] = "<unset>";
+const char kVar[] = "bh_cnt";
+
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+Result RunCommand(Command cmd, const std::string& args) {
+    std::u16string text = U(args);
+    capture_begin();
+    int code = cmd(&text[0]);
+    Captured c = capture_end();
+    return {code, c.out, c.err};
+}
+
+std::string Value(const char* name) {
+    std::string v;
+    return env_get(name, &v) ? v : kUnset;
+}
+
+void Set(const char* name, const char* value) { env_set(name, value == kUnset ? nullptr : value); }
+
+std::string NotNumeric(const char* upper_name) {
+    return kPrefix + "Variable \"" + upper_name + "\" is not numeric!\r\n";
+}
+
+// One step of a counter: the value before, the command with its options, the value after.
+struct Step {
+    const char* before;
+    Command cmd;
+    const char* options;
+    const char* after;
+};
+
+void ExpectSteps(const Step* steps, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        const Step& s = steps[i];
+        Set(kVar, s.before);
+        Result r = RunCommand(s.cmd, std::string(s.options) + " " + kVar);
+        std::string what = std::string(s.cmd == inc ? "inc " : "dec ") + s.options + " of [" + s.before + "]";
+        EXPECT_EQ(r.code, 0) << what;
+        EXPECT_EQ(Value(kVar), s.after) << what;
+        EXPECT_EQ(r.out, "") << what;
+        EXPECT_EQ(r.err, "") << what;
+    }
+    Set(kVar, nullptr);
+}
+
+TEST(IncDec, KeepsTheNotationOfTheOldValue) {
+    const Step steps[] = {
+        {kUnset, inc, "", "1"},
+        {kUnset, dec, "", "-1"},
+        {"9", inc, "", "10"},
+        {"10", dec, "", "9"},
+        {"-1", inc, "", "0"},
+        {"0", dec, "", "-1"},
+        {"+5", inc, "", "6"},
+        {"   5", inc, "", "6"},
+        {"\t7", dec, "", "6"},
+        {"017", inc, "", "18"},
+        {"0x0f", inc, "", "0x10"},
+        {"0xFF", inc, "", "0x100"},
+        {"0x5", inc, "", "0x06"},
+        {"0X0a", inc, "", "0x0B"},
+        {"0x10", dec, "", "0x0F"},
+        {"0xFFFFFFFF", inc, "", "0x100000000"},
+        {"0x0x1F", inc, "", "0x20"},
+        {"0o7", inc, "", "0o010"},
+        {"0O17", inc, "", "0o020"},
+        {"0o10", dec, "", "0o007"},
+        {"0o", inc, "/Z", "1"},
+    };
+    ExpectSteps(steps, sizeof steps / sizeof steps[0]);
+}
+
+TEST(IncDec, WrapsAroundAtBothEndsOf64Bits) {
+    const Step steps[] = {
+        {"0x00", dec, "", "0xFFFFFFFFFFFFFFFF"},
+        {"0xFFFFFFFFFFFFFFFF", inc, "", "0x00"},
+        {"0o0", dec, "", "0o1777777777777777777777"},
+        {"0o1777777777777777777777", inc, "", "0o000"},
+        {"9223372036854775807", inc, "", "-9223372036854775808"},
+        {"-9223372036854775808", dec, "", "9223372036854775807"},
+        {"0x8000000000000000", dec, "", "0x7FFFFFFFFFFFFFFF"},
+    };
+    ExpectSteps(steps, sizeof steps / sizeof steps[0]);
+}
+
+// Values that are not a number and nothing else: /Z takes the number they begin with,
+// or 0 when they begin with none or it does not fit in 64 bits.
+const struct {
+    const char* value;
+    const char* inc_with_z;
+    const char* dec_with_z;
+} kNotNumeric[] = {
+    {"12abc", "13", "11"},
+    {"abc", "1", "-1"},
+    {"5 ", "6", "4"},
+    {"0x1G", "0x02", "0x00"},
+    {"12345678901234567890", "1", "-1"},
+    {"0x12345678901234567", "0x01", "0xFFFFFFFFFFFFFFFF"},
+    {"-0x5", "1", "-1"},
+    {"+0x5", "1", "-1"},
+    {"0o78", "0o010", "0o006"},
+    {"- 5", "1", "-1"},
+    {"9223372036854775808", "1", "-1"},
+    {"x5", "1", "-1"},
+};
+
+TEST(IncDec, NotNumericFailsAndLeavesTheValue) {
+    for (const auto& c : kNotNumeric) {
+        for (Command cmd : {inc, dec}) {
+            Set(kVar, c.value);
+            Result r = RunCommand(cmd, kVar);
+            EXPECT_EQ(r.code, 2) << c.value;
+            EXPECT_EQ(r.err, NotNumeric("BH_CNT")) << c.value;
+            EXPECT_EQ(r.out, "") << c.value;
+            EXPECT_EQ(Value(kVar), c.value);
+        }
+    }
+    Set(kVar, nullptr);
+}
+
+TEST(IncDec, ZeroFlagReadsTheLeadingNumber) {
+    for (const auto& c : kNotNumeric) {
+        Set(kVar, c.value);
+        EXPECT_EQ(RunCommand(inc, std::string("/Z ") + kVar).code, 0) << c.value;
+        EXPECT_EQ(Value(kVar), c.inc_with_z) << c.value;
+        Set(kVar, c.value);
+        EXPECT_EQ(RunCommand(dec, std::string(kVar) + " /z").code, 0) << c.value;
+        EXPECT_EQ(Value(kVar), c.dec_with_z) << c.value;
+    }
+    Set(kVar, nullptr);
+}
+
+// A value that is set but empty, and one too long for the 1024-character value buffer,
+// count as not numeric: an error without /Z, 0 with it.
+TEST(IncDec, EmptyAndOverlongValuesAreNotNumeric) {
+    const std::string overlong = std::string(1023, ' ') + "5";
+    for (const std::string& value : {std::string(), overlong, std::string(5000, '7')}) {
+        Set(kVar, value.c_str());
+        Result r = RunCommand(inc, kVar);
+        EXPECT_EQ(r.code, 2) << value.size();
+        EXPECT_EQ(r.err, NotNumeric("BH_CNT"));
+        EXPECT_EQ(Value(kVar), value);
+        r = RunCommand(dec, std::string("/Q ") + kVar);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(Value(kVar), value);
+        EXPECT_EQ(RunCommand(inc, std::string("/Z ") + kVar).code, 0);
+        EXPECT_EQ(Value(kVar), "1") << value.size();
+        Set(kVar, value.c_str());
+        EXPECT_EQ(RunCommand(dec, std::string("/Z ") + kVar).code, 0);
+        EXPECT_EQ(Value(kVar), "-1") << value.size();
+    }
+    Set(kVar, nullptr);
+}
+
+TEST(IncDec, LongestValueThatFitsIsRead) {
+    Set(kVar, (std::string(1022, ' ') + "5").c_str());
+    Result r = RunCommand(inc, kVar);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Value(kVar), "6");
+    Set(kVar, nullptr);
+}
+
+TEST(IncDec, CommandLineFaults) {
+    struct Case {
+        const char* args;
+        std::string err;
+    } cases[] = {
+        {"", "Missing environment variable name\r\n"},
+        {" \t ", "Missing environment variable name\r\n"},
+        {"\"\"", "Missing environment variable name\r\n"},
+        {"/Q", "Missing environment variable name\r\n"},
+        {"/q /v /z /Z", "Missing environment variable name\r\n"},
+        {"/x bh_a", "Unknown options: \"/X\"\r\n"},
+        {"bh_a /qz", "Unknown options: \"/QZ\"\r\n"},
+        {"/ bh_a", "Unknown options: \"/\"\r\n"},
+        {"bh_a /Q/V", "Unknown options: \"/Q/V\"\r\n"},
+        {"bh_a /\xC3\xA4", "Unknown options: \"/\xC3\x84\"\r\n"},
+        {"bh_a bh_b", "Syntax error: \"BH_B\"\r\n"},
+        {"/Q bh_a bh_b", "Syntax error: \"BH_B\"\r\n"},
+        {"bh_a bh_b /x", "Syntax error: \"BH_B\"\r\n"},
+        {"1abc", "Bad environment variable name: \"1abc\"\r\n"},
+        {"/Q bh+b", "Bad environment variable name: \"bh+b\"\r\n"},
+        {"bh=a", "Bad environment variable name: \"bh=a\"\r\n"},
+        {"%bh_a%", "Bad environment variable name: \"%bh_a%\"\r\n"},
+        {"\"bh a\"", "Bad environment variable name: \"bh a\"\r\n"},
+        {"\" \"", "Bad environment variable name: \"\"\r\n"},
+        {"\xD9\xA3x", "Bad environment variable name: \"\xD9\xA3x\"\r\n"},  // Arabic-Indic three first
+        {"bh\xE2\x86\x92x", "Bad environment variable name: \"bh\xE2\x86\x92x\"\r\n"},
+    };
+    for (const Case& c : cases) {
+        for (Command cmd : {inc, dec}) {
+            Set("bh_a", "5");
+            Set("bh_b", "7");
+            Result r = RunCommand(cmd, c.args);
+            EXPECT_EQ(r.code, 1) << c.args;
+            EXPECT_EQ(r.err, kPrefix + c.err) << c.args;
+            EXPECT_EQ(r.out, "") << c.args;
+            EXPECT_EQ(Value("bh_a"), "5") << c.args;
+            EXPECT_EQ(Value("bh_b"), "7") << c.args;
+        }
+    }
+    Set("bh_a", nullptr);
+    Set("bh_b", nullptr);
+}
+
+TEST(IncDec, NamesOfLettersDigitsAndFourSigns) {
+    const char* names[] = {"-x", ".x", "$x", "_x", "x.y-z$1_", "Z\xC3\xA4hler", "\xD0\x9A\xD0\xBE\xD0\xBB",
+                           "n\xD9\xA3"};
+    for (const char* name : names) {
+        Set(name, nullptr);
+        Result r = RunCommand(inc, name);
+        EXPECT_EQ(r.code, 0) << name;
+        EXPECT_EQ(r.err, "") << name;
+        EXPECT_EQ(Value(name), "1") << name;
+        Set(name, nullptr);
+    }
+}
+
+TEST(IncDec, SplitterOverflowEndsAsMissingName) {
+    Result r = RunCommand(inc, std::string(9000, 'a'));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, kPrefix + "Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n" + kPrefix +
+                         "Missing environment variable name\r\n");
+}
+
+TEST(IncDec, QuietSilencesOnlyVariableFailures) {
+    for (const char* args : {"/Q bh_cnt", "bh_cnt /Q", "/q bh_cnt", "/Q /Q bh_cnt /Z /z", "/V /Q bh_cnt"}) {
+        Set(kVar, "abc");
+        Result r = RunCommand(dec, args);
+        bool zero = std::string(args).find("/Z") != std::string::npos;
+        EXPECT_EQ(r.code, zero ? 0 : 2) << args;
+        EXPECT_EQ(r.err, "") << args;
+        EXPECT_EQ(r.out, "") << args;
+        EXPECT_EQ(Value(kVar), zero ? "-1" : "abc") << args;
+    }
+    Set(kVar, nullptr);
+}
+
+TEST(IncDec, VerboseShowsTheNameInUpperCaseAndTheNewValue) {
+    struct Case {
+        const char* before;
+        const char* args;
+        const char* after;
+        std::string out;
+    } cases[] = {
+        {"41", "/V cnt", "42", "CNT=42\r\n"},
+        {"0xff", "cnt /v", "0x100", "CNT=0x100\r\n"},
+        {"0o7", "/q /V cnt", "0o010", "CNT=0o010\r\n"},
+        {"abc", "/V /Z cnt", "1", "CNT=1\r\n"},
+        {kUnset, "/v c\xC3\xA4t", "1", "C\xC3\x84T=1\r\n"},
+    };
+    for (const Case& c : cases) {
+        std::string name = std::string(c.args).substr(std::string(c.args).rfind(' ') + 1);
+        if (name[0] == '/') name = std::string(c.args).substr(0, std::string(c.args).find(' '));
+        Set(name.c_str(), c.before);
+        Result r = RunCommand(inc, c.args);
+        EXPECT_EQ(r.code, 0) << c.args;
+        EXPECT_EQ(r.out, c.out) << c.args;
+        EXPECT_EQ(r.err, "") << c.args;
+        EXPECT_EQ(Value(name.c_str()), c.after) << c.args;
+        Set(name.c_str(), nullptr);
+    }
+}
+
+TEST(IncDec, HelpWherePlacedBeforeAnyFault) {
+    const std::string version = "\r\n\t\t\t\tBytehaul  0.90.5.0 (x64)\r\n";
+    struct Case {
+        const char* args;
+        bool with_version;
+    } cases[] = {
+        {"/?", false},          {"/?x", false},      {"/? /x", false},        {"bh_cnt /?", false},
+        {"/Q /Z /?", false},    {"/?? bh_a", true},  {"/???", true},          {"bh_cnt /V /??", true},
+        {"/?? bh_a bh_b", true}, {"/?\xC3\xA4", false}, {"1abc /?", false},  // names are judged later
+    };
+    for (const Case& c : cases) {
+        for (Command cmd : {inc, dec}) {
+            Set(kVar, "5");
+            Result r = RunCommand(cmd, c.args);
+            const std::string& text = cmd == inc ? kHelpInc : kHelpDec;
+            EXPECT_EQ(r.code, 0) << c.args;
+            EXPECT_EQ(r.out, c.with_version ? text + version : text) << c.args;
+            EXPECT_EQ(r.err, "") << c.args;
+            EXPECT_EQ(Value(kVar), "5") << c.args;
+        }
+    }
+    Set(kVar, nullptr);
+}
+
+TEST(IncDec, NoHelpAfterAFault) {
+    struct Case {
+        const char* args;
+        std::string err;
+    } cases[] = {
+        {"/x /?", "Unknown options: \"/X\"\r\n"},
+        {"bh_cnt bh_b /?", "Syntax error: \"BH_B\"\r\n"},
+    };
+    for (const Case& c : cases) {
+        Result r = RunCommand(inc, c.args);
+        EXPECT_EQ(r.code, 1) << c.args;
+        EXPECT_EQ(r.out, "") << c.args;
+        EXPECT_EQ(r.err, kPrefix + c.err) << c.args;
+    }
+}
+
+}  // namespace
