@@ -20,6 +20,7 @@ struct Internal {
 
 Internal internals[MAX_INTERNALS];
 shell_function_handler function_handler = nullptr;
+shell_fault_handler fault_handler = nullptr;
 
 // Working buffers of one expansion level each; the shell runs one call at a time.
 char16_t args_text[MAX_DEPTH][VALUE_CAP];
@@ -33,6 +34,10 @@ struct Sink {
     size_t cap;  // characters, NUL excluded
     size_t len;
 };
+
+void report_fault(int fault, const char16_t* at) {
+    if (fault_handler) fault_handler(fault, at);
+}
 
 void put(Sink& s, char16_t c) {
     if (s.len < s.cap) s.out[s.len++] = c;
@@ -84,14 +89,21 @@ size_t put_function(Sink& s, const char16_t* p, int depth) {
     size_t i = 1;
     while (is_name_char(p[i])) ++i;
     size_t name_len = i - 1;
-    if (name_len == 0 || name_len >= NAME_CAP || p[i] != u'[' || depth >= MAX_DEPTH) return 0;
+    if (name_len == 0 || name_len >= NAME_CAP || p[i] != u'[') return 0;
+    if (depth >= MAX_DEPTH) {
+        report_fault(SHELL_FAULT_TOO_DEEP, p - 1);
+        return 0;
+    }
     size_t open = i++;
     int nest = 1;
     for (; p[i]; ++i) {
         if (p[i] == u'[') ++nest;
         else if (p[i] == u']' && --nest == 0) break;
     }
-    if (p[i] != u']') return 0;
+    if (p[i] != u']') {
+        report_fault(SHELL_FAULT_UNCLOSED_BRACKET, p - 1);
+        return 0;
+    }
     char16_t name[NAME_CAP];
     for (size_t k = 0; k < name_len; ++k) name[k] = p[1 + k];
     name[name_len] = 0;
@@ -123,6 +135,7 @@ size_t expand_level(const char16_t* in, Sink& s, int depth) {
             const char16_t* e = q + 1;
             while (*e && *e != u']') ++e;
             if (*e != u']') {
+                report_fault(SHELL_FAULT_UNCLOSED_BRACKET, p);
                 put(s, *p++);
                 continue;
             }
@@ -185,6 +198,8 @@ void shell_clear_internals(void) {
 }
 
 void shell_set_function_handler(shell_function_handler handler) { function_handler = handler; }
+
+void shell_set_fault_handler(shell_fault_handler handler) { fault_handler = handler; }
 
 size_t shell_expand(const char16_t* in, char16_t* out, size_t cap) {
     if (!out || cap == 0) return 0;

@@ -10,6 +10,15 @@
 // or the name is unknown (the call then expands to nothing).
 typedef bool (*shell_function_handler)(const char16_t* name, const char16_t* args, char16_t* out, size_t cap);
 
+// Faults in the text being expanded. The reference is left as literal text; a host that
+// wants to refuse such a line learns of it through the fault handler.
+enum shell_fault {
+    SHELL_FAULT_UNCLOSED_BRACKET = 1,  // %@NAME[ or %[ without its closing ']'
+    SHELL_FAULT_TOO_DEEP = 2,          // variable functions nested deeper than the shell allows
+};
+// at: the text from the '%' of the faulty reference to the end of its level's text.
+typedef void (*shell_fault_handler)(int fault, const char16_t* at);
+
 extern "C" {
 // Sets an internal variable (names compare without regard to case); a null value removes it.
 // Returns false when the table is full or the name is too long.
@@ -18,6 +27,8 @@ TAKECMD_API bool shell_set_internal(const char16_t* name, const char16_t* value)
 TAKECMD_API const char16_t* shell_get_internal(const char16_t* name);
 TAKECMD_API void shell_clear_internals(void);
 TAKECMD_API void shell_set_function_handler(shell_function_handler handler);
+// Null removes the handler; faults are then passed over in silence.
+TAKECMD_API void shell_set_fault_handler(shell_fault_handler handler);
 // Expands in into out (cap characters, NUL included); never writes past cap.
 // Returns the length written, NUL excluded.
 TAKECMD_API size_t shell_expand(const char16_t* in, char16_t* out, size_t cap);
