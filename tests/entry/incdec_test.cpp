@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "plugin/exports.h"
 #include "tests/entry/help_texts.h"
 #include "tests/support/support.h"
@@ -168,6 +169,22 @@ TEST(IncDec, EmptyAndOverlongValuesAreNotNumeric) {
         Set(kVar, value.c_str());
         EXPECT_EQ(RunCommand(dec, std::string("/Z ") + kVar).code, 0);
         EXPECT_EQ(Value(kVar), "-1") << value.size();
+    }
+    Set(kVar, nullptr);
+}
+
+// The shell may leave any last-error code behind; an empty value must still read as one.
+TEST(IncDec, EmptyValueWhateverTheLastErrorLeftBehind) {
+    for (uint32_t stale : {0u, uint32_t(SYS_ERROR_ENVVAR_NOT_FOUND), uint32_t(SYS_ERROR_ACCESS_DENIED)}) {
+        Set(kVar, "");
+        std::u16string text = U(kVar);
+        capture_begin();
+        sys_set_last_error(stale);
+        int code = inc(&text[0]);
+        Captured c = capture_end();
+        EXPECT_EQ(code, 2) << stale;
+        EXPECT_EQ(c.err, NotNumeric("BH_CNT")) << stale;
+        EXPECT_EQ(Value(kVar), "") << stale;
     }
     Set(kVar, nullptr);
 }
