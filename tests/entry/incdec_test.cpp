@@ -276,27 +276,26 @@ TEST(IncDec, QuietSilencesOnlyVariableFailures) {
 
 TEST(IncDec, VerboseShowsTheNameInUpperCaseAndTheNewValue) {
     struct Case {
+        const char* name;
         const char* before;
         const char* args;
         const char* after;
         std::string out;
     } cases[] = {
-        {"41", "/V cnt", "42", "CNT=42\r\n"},
-        {"0xff", "cnt /v", "0x100", "CNT=0x100\r\n"},
-        {"0o7", "/q /V cnt", "0o010", "CNT=0o010\r\n"},
-        {"abc", "/V /Z cnt", "1", "CNT=1\r\n"},
-        {kUnset, "/v c\xC3\xA4t", "1", "C\xC3\x84T=1\r\n"},
+        {"cnt", "41", "/V cnt", "42", "CNT=42\r\n"},
+        {"cnt", "0xff", "cnt /v", "0x100", "CNT=0x100\r\n"},
+        {"cnt", "0o7", "/q /V cnt", "0o010", "CNT=0o010\r\n"},
+        {"cnt", "abc", "/V /Z cnt", "1", "CNT=1\r\n"},
+        {"c\xC3\xA4t", kUnset, "/v c\xC3\xA4t", "1", "C\xC3\x84T=1\r\n"},
     };
     for (const Case& c : cases) {
-        std::string name = std::string(c.args).substr(std::string(c.args).rfind(' ') + 1);
-        if (name[0] == '/') name = std::string(c.args).substr(0, std::string(c.args).find(' '));
-        Set(name.c_str(), c.before);
+        Set(c.name, c.before);
         Result r = RunCommand(inc, c.args);
         EXPECT_EQ(r.code, 0) << c.args;
         EXPECT_EQ(r.out, c.out) << c.args;
         EXPECT_EQ(r.err, "") << c.args;
-        EXPECT_EQ(Value(name.c_str()), c.after) << c.args;
-        Set(name.c_str(), nullptr);
+        EXPECT_EQ(Value(c.name), c.after) << c.args;
+        Set(c.name, nullptr);
     }
 }
 
