@@ -15,6 +15,7 @@ enum : uint32_t {
     SYS_ERROR_INVALID_HANDLE = 6,
     SYS_ERROR_NOT_ENOUGH_MEMORY = 8,
     SYS_ERROR_INVALID_PARAMETER = 87,
+    SYS_ERROR_BROKEN_PIPE = 109,  // a read from a pipe whose writers have all gone
     SYS_ERROR_DISK_FULL = 112,
     SYS_ERROR_ENVVAR_NOT_FOUND = 203,
     SYS_ERROR_NO_DATA = 232,
