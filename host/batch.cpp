@@ -1,0 +1,540 @@
+// Running batch lines: expansion through the stand-in shell, the built-in commands, and the
+// plug-in's commands. A line's status is its command's exit code; when the command itself
+// succeeded but a variable function failed while the line was expanded, it is the
+// function's failure code, so that the next line can test %?.
+#include "host/batch.h"
+
+#include <limits.h>
+
+#include "host/messages.h"
+#include "host/output.h"
+#include "host/plugin_link.h"
+#include "host/shell_files.h"
+#include "host/system.h"
+#include "host/words.h"
+#include "platform/platform.h"
+#include "shell/shell_host.h"
+#include "text/chars.h"
+
+namespace {
+
+// A line that changes nothing about %? (blank, rem, a label).
+const int KEEP_STATUS = INT_MIN;
+const size_t MAX_BATCH_BYTES = size_t(16) << 20;
+const int MAX_IF_NESTING = 16;
+const size_t NO_JUMP = size_t(-1);
+// How much of a faulty reference an error line quotes.
+const size_t QUOTE_MAX = 60;
+
+struct Label {
+    std::u16string name;
+    size_t line;  // index of the label's line
+};
+
+struct Batch {
+    bool active = false;
+    std::vector<Label> labels;
+};
+
+Batch batch;
+int status = 0;
+bool quit_requested = false;
+int quit_code = 0;
+bool stop_requested = false;    // a goto found no label
+size_t jump_to = NO_JUMP;       // line index of the label a goto found
+int line_fault = 0;             // failure code of a variable function in this line
+bool syntax_fault = false;      // the line's text cannot be run
+
+void set_status_variable(int code) { shell_set_internal(u"?", number_text(code).c_str()); }
+
+void note_function_failure(int code) {
+    if (line_fault == 0) line_fault = code;
+    set_status_variable(code);
+}
+
+std::u16string quoted_part(const char16_t* at) {
+    size_t n = text_len_bounded(at, QUOTE_MAX + 1);
+    std::u16string s(at, n > QUOTE_MAX ? QUOTE_MAX : n);
+    return n > QUOTE_MAX ? s + u"..." : s;
+}
+
+void on_shell_fault(int fault, const char16_t* at) {
+    if (syntax_fault) return;  // one report a line is enough
+    syntax_fault = true;
+    write_error_line(text_of(fault == SHELL_FAULT_TOO_DEEP ? MSG_TOO_DEEP : MSG_UNCLOSED_BRACKET, quoted_part(at)));
+}
+
+void copy_result(const std::u16string& result, char16_t* out, size_t cap) {
+    size_t n = result.size() < cap - 1 ? result.size() : cap - 1;
+    for (size_t i = 0; i < n; ++i) out[i] = result[i];
+    out[n] = 0;
+}
+
+bool on_function(const char16_t* name, const char16_t* args, char16_t* out, size_t cap) {
+    std::u16string n(name), result;
+    FileFunctionOutcome outcome = run_file_function(n, args, &result);
+    if (outcome != FILE_FUNCTION_UNKNOWN) {
+        if (outcome == FILE_FUNCTION_FAILED) note_function_failure(1);
+        copy_result(result, out, cap);
+        return true;
+    }
+    if (!plugin_has_function(n)) {
+        if (!syntax_fault) write_error_line(text_of(MSG_UNKNOWN_FUNCTION, n));
+        syntax_fault = true;
+        return false;
+    }
+    PluginCall call = plugin_call_function(n, args);
+    if (!call.fault.empty()) write_error_line(call.fault);
+    if (call.code != 0 || !call.fault.empty()) {
+        note_function_failure(call.code != 0 ? call.code : -1);
+        return false;
+    }
+    copy_result(call.result, out, cap);
+    return true;
+}
+
+// Expands a text through the shell; false (reported) when the text cannot be run.
+bool expand(const std::u16string& in, std::u16string* out) {
+    static char16_t buffer[SHELL_EXPAND_MAX + 1];
+    if (in.size() >= SHELL_EXPAND_MAX) {
+        write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
+        return false;
+    }
+    syntax_fault = false;
+    size_t n = shell_expand(in.c_str(), buffer, SHELL_EXPAND_MAX + 1);
+    if (syntax_fault) return false;
+    if (n >= SHELL_EXPAND_MAX) {
+        write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
+        return false;
+    }
+    out->assign(buffer, n);
+    return true;
+}
+
+std::u16string platform_error_text(uint32_t code) {
+    char16_t text[1024];
+    if (sys_format_message(code, text, 1024) == 0) return u"Error " + number_text(code);
+    return trim(text);
+}
+
+bool is_defined(const std::u16string& name) {
+    if (name.empty()) return false;
+    if (shell_get_internal(name.c_str())) return true;
+    char16_t probe[2];
+    sys_set_last_error(0);
+    uint32_t got = sys_get_env(name.c_str(), probe, 2);
+    return got > 0 || sys_last_error() != SYS_ERROR_ENVVAR_NOT_FOUND;
+}
+
+int run_set(const std::u16string& rest) {
+    size_t eq = rest.find(u'=');
+    std::u16string name = eq == std::u16string::npos ? u"" : trim(rest.substr(0, eq));
+    if (name.empty()) {
+        write_error_line(MSG_SET_SYNTAX);
+        return 1;
+    }
+    if (shell_get_internal(name.c_str())) {
+        write_error_line(text_of(MSG_SET_INTERNAL, name));
+        return 1;
+    }
+    std::u16string value = rest.substr(eq + 1);
+    // An empty value removes the variable; removing one that is not there is no failure.
+    if (!sys_set_env(name.c_str(), value.empty() ? nullptr : value.c_str()) &&
+        !(value.empty() && sys_last_error() == SYS_ERROR_ENVVAR_NOT_FOUND)) {
+        write_error_line(text_of(MSG_SET_FAILED, name, platform_error_text(sys_last_error())));
+        return 1;
+    }
+    return 0;
+}
+
+int run_goto(const std::u16string& rest) {
+    std::u16string label, ignored;
+    split_word(rest, &label, &ignored);
+    if (!label.empty() && label[0] == u':') label = label.substr(1);
+    if (!batch.active) {
+        write_error_line(MSG_NOT_IN_BATCH);
+        return 1;
+    }
+    if (label.empty()) {
+        write_error_line(MSG_MISSING_LABEL);
+        return 1;
+    }
+    for (const Label& l : batch.labels)
+        if (equal_nocase(l.name, label)) {
+            jump_to = l.line;
+            return 0;
+        }
+    write_error_line(text_of(MSG_LABEL_NOT_FOUND, label));
+    stop_requested = true;
+    return 1;
+}
+
+int run_quit(const std::u16string& rest) {
+    std::u16string text = trim(rest);
+    int64_t code = 0;
+    quit_requested = true;
+    if (!text.empty() && (!parse_number(text, &code) || code < INT_MIN || code > INT_MAX)) {
+        write_error_line(text_of(MSG_BAD_EXIT_CODE, text));
+        code = 1;
+    }
+    quit_code = int(code);
+    return quit_code;
+}
+
+std::u16string record_text(const char16_t* s) {
+    if (!s) return MSG_RECORD_NONE;
+    return std::u16string(s, text_len_bounded(s, 4096));
+}
+
+int run_plugin_info() {
+    const PluginRecord* r = plugin_record();
+    if (!r) return 1;
+    std::u16string version = number_text(r->major) + u"." + number_text(r->minor) + u"." + number_text(r->build);
+    write_out(text_of(MSG_RECORD, record_text(r->name), version, record_text(r->description), record_text(r->author),
+                      record_text(r->email), record_text(r->web_page), record_text(r->functions)));
+    return 0;
+}
+
+int run_usage(const std::u16string& name) {
+    if (name.empty()) {
+        write_error_line(text_of(MSG_MISSING_NAME, u"usage"));
+        return 1;
+    }
+    PluginCall call = plugin_call_usage(name);
+    if (!call.fault.empty()) write_error_line(call.fault);
+    if (call.code == 0) {
+        if (call.fault.empty()) write_error_line(text_of(MSG_NO_USAGE, name));
+        return 1;
+    }
+    std::u16string text = call.result;
+    if (text.empty() || text.back() != u'\n') text += u"\r\n";
+    write_out(text);
+    return 0;
+}
+
+int run_help(const std::u16string& name) {
+    if (name.empty()) {
+        write_out(MSG_HELP_LIST);
+        write_out_line(text_of(MSG_HELP_PLUGIN, plugin_names()));
+        return 0;
+    }
+    if (plugin_call_help(name).code == 0) {
+        write_error_line(text_of(MSG_NO_HELP, name));
+        return 1;
+    }
+    return 0;
+}
+
+int run_plugin_command(const std::u16string& name, const std::u16string& text) {
+    PluginCall call = plugin_call_command(name, text);
+    if (call.fault.empty()) return call.code;
+    write_error_line(call.fault);
+    return call.code != 0 ? call.code : 1;
+}
+
+// echo prints everything after the one blank that ends the word "echo".
+int run_echo(const std::u16string& line) {
+    std::u16string t = trim_left(line);
+    std::u16string text = t.size() > 4 ? t.substr(5) : u"";
+    std::u16string word = trim(text);
+    if (equal_nocase(word, u"on") || equal_nocase(word, u"off")) return 0;  // commands are never echoed
+    write_out_line(text);
+    return 0;
+}
+
+int run_command(const std::u16string& raw, int if_depth);
+
+// An operand of if, from the unexpanded text: a quoted text (quotes included in the
+// comparison, as the shell compares them) or a word; brackets of references may hold blanks.
+// False (reported) for an unclosed quote or bracket; the operand may come back empty.
+bool scan_operand(const std::u16string& s, size_t* i, std::u16string* operand) {
+    size_t start = *i, k = *i;
+    int depth = 0;
+    bool quoted = k < s.size() && s[k] == u'"';
+    if (quoted) ++k;
+    for (; k < s.size(); ++k) {
+        char16_t c = s[k];
+        if (c == u'[') ++depth;
+        else if (c == u']' && depth > 0) --depth;
+        else if (depth > 0) continue;
+        else if (quoted && c == u'"') {
+            ++k;
+            break;
+        } else if (!quoted && (text_is_space(c) || (c == u'=' && k + 1 < s.size() && s[k + 1] == u'='))) {
+            break;
+        }
+    }
+    *operand = s.substr(start, k - start);
+    if (quoted && (operand->size() < 2 || operand->back() != u'"' || depth > 0)) {
+        write_error_line(text_of(MSG_UNCLOSED_QUOTE, quoted_part(operand->c_str())));
+        return false;
+    }
+    if (depth > 0) {
+        write_error_line(text_of(MSG_UNCLOSED_BRACKET, quoted_part(operand->c_str())));
+        return false;
+    }
+    *i = k;
+    return true;
+}
+
+void skip_blanks(const std::u16string& s, size_t* i) {
+    while (*i < s.size() && text_is_space(s[*i])) ++*i;
+}
+
+// Takes the keyword at i when it stands there as a whole word.
+bool take_keyword(const std::u16string& s, size_t* i, const std::u16string& word) {
+    size_t n = word.size();
+    if (*i + n >= s.size() || !equal_nocase(s.substr(*i, n), word) || !text_is_space(s[*i + n])) return false;
+    *i += n;
+    skip_blanks(s, i);
+    return true;
+}
+
+// The condition is expanded on its own, and the command only when it is to run, so a
+// function in a command that does not run is never called.
+int run_if(const std::u16string& rest, int if_depth) {
+    if (if_depth >= MAX_IF_NESTING) {
+        write_error_line(MSG_IF_TOO_DEEP);
+        return 1;
+    }
+    size_t i = 0;
+    skip_blanks(rest, &i);
+    bool negate = take_keyword(rest, &i, u"not");
+    bool holds;
+    if (take_keyword(rest, &i, u"defined")) {
+        size_t start = i;
+        while (i < rest.size() && !text_is_space(rest[i])) ++i;
+        std::u16string name;
+        if (!expand(rest.substr(start, i - start), &name)) return 1;
+        holds = is_defined(trim(name));
+    } else {
+        std::u16string a, b;
+        if (!scan_operand(rest, &i, &a)) return 1;
+        skip_blanks(rest, &i);
+        if (a.empty() || rest.compare(i, 2, u"==") != 0) {
+            write_error_line(MSG_IF_SYNTAX);
+            return 1;
+        }
+        i += 2;
+        skip_blanks(rest, &i);
+        if (!scan_operand(rest, &i, &b)) return 1;
+        if (b.empty()) {
+            write_error_line(MSG_IF_SYNTAX);
+            return 1;
+        }
+        std::u16string ea, eb;
+        if (!expand(a, &ea) || !expand(b, &eb)) return 1;
+        holds = equal_nocase(ea, eb);
+    }
+    skip_blanks(rest, &i);
+    std::u16string command = rest.substr(i);
+    if (command.empty()) {
+        write_error_line(MSG_IF_SYNTAX);
+        return 1;
+    }
+    if (holds == negate) return 0;
+    int code = run_command(command, if_depth + 1);
+    return code == KEEP_STATUS ? 0 : code;
+}
+
+int run_command(const std::u16string& raw, int if_depth) {
+    std::u16string t = trim_left(raw);
+    while (!t.empty() && t[0] == u'@') t = trim_left(t.substr(1));
+    if (t.empty() || t[0] == u':') return KEEP_STATUS;
+    std::u16string word, rest;
+    split_word(t, &word, &rest);
+    if (equal_nocase(word, u"rem")) return KEEP_STATUS;
+    if (equal_nocase(word, u"if")) return run_if(rest, if_depth);
+    std::u16string line;
+    if (!expand(t, &line)) return 1;
+    split_word(line, &word, &rest);
+    if (word.empty()) return 0;
+    if (equal_nocase(word, u"echo")) return run_echo(line);
+    if (equal_nocase(word, u"set")) return run_set(rest);
+    if (equal_nocase(word, u"goto")) return run_goto(rest);
+    if (equal_nocase(word, u"quit") || equal_nocase(word, u"exit")) return run_quit(rest);
+    if (equal_nocase(word, u"plugin")) return run_plugin_info();
+    if (equal_nocase(word, u"usage")) return run_usage(trim(rest));
+    if (equal_nocase(word, u"help")) return run_help(trim(rest));
+    if (plugin_has_command(word)) return run_plugin_command(word, rest);
+    write_error_line(text_of(MSG_UNKNOWN_COMMAND, word));
+    return 1;
+}
+
+void execute_line(const std::u16string& raw) {
+    line_fault = 0;
+    int code = run_command(raw, 0);
+    if (code == KEEP_STATUS) return;
+    status = code != 0 ? code : line_fault;
+    set_status_variable(status);
+}
+
+int exit_code() { return quit_requested ? quit_code : status; }
+
+void set_arguments(const std::u16string& zero, const std::vector<std::u16string>& args) {
+    char16_t name[2] = {u'0', 0};
+    shell_set_internal(name, zero.c_str());
+    for (char16_t d = u'1'; d <= u'9'; ++d) {
+        name[0] = d;
+        size_t k = size_t(d - u'1');
+        shell_set_internal(name, k < args.size() ? args[k].c_str() : u"");
+    }
+}
+
+std::u16string decode_utf16le(const std::string& bytes, size_t from) {
+    std::u16string s;
+    for (size_t i = from; i + 1 < bytes.size(); i += 2)
+        s += char16_t(uint8_t(bytes[i]) | (uint16_t(uint8_t(bytes[i + 1])) << 8));
+    for (char16_t& c : s)
+        if (c == 0) c = u'\uFFFD';
+    return s;
+}
+
+// A batch file's text: UTF-8 (with or without its mark), or UTF-16 with its mark.
+std::u16string decode_batch(const std::string& bytes) {
+    if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE) return decode_utf16le(bytes, 2);
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return from_utf8(bytes.substr(3));
+    return from_utf8(bytes);
+}
+
+std::vector<std::u16string> split_lines(const std::u16string& text) {
+    std::vector<std::u16string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(u'\n', start);
+        if (end == std::u16string::npos) end = text.size();
+        std::u16string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == u'\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Labels are found before the run, so a goto may jump forward; the first of a name counts.
+std::vector<Label> find_labels(const std::vector<std::u16string>& lines) {
+    std::vector<Label> labels;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::u16string t = trim_left(lines[i]);
+        if (t.empty() || t[0] != u':') continue;
+        std::u16string name, ignored;
+        split_word(t.substr(1), &name, &ignored);
+        bool known = false;
+        for (const Label& l : labels) known = known || equal_nocase(l.name, name);
+        if (!name.empty() && !known) labels.push_back(Label{name, i});
+    }
+    return labels;
+}
+
+}  // namespace
+
+void batch_setup(bool transient, bool pipe) {
+    shell_set_internal(u"_batch", u"0");
+    shell_set_internal(u"_batchname", u"");
+    shell_set_internal(u"_batchline", u"0");
+    shell_set_internal(u"_transient", transient ? u"1" : u"0");
+    shell_set_internal(u"_pipe", pipe ? u"1" : u"0");
+    set_status_variable(0);
+    set_arguments(u"", {});
+    shell_set_function_handler(on_function);
+    shell_set_fault_handler(on_shell_fault);
+}
+
+int run_script(const std::u16string& path, const std::vector<std::u16string>& args) {
+    std::string bytes;
+    std::u16string error;
+    if (!system_read_file(path, MAX_BATCH_BYTES, &bytes, &error)) {
+        write_error_line(text_of(MSG_CANNOT_READ_BATCH, path, error));
+        return 1;
+    }
+    std::vector<std::u16string> lines = split_lines(decode_batch(bytes));
+    batch.active = true;
+    batch.labels = find_labels(lines);
+    shell_set_internal(u"_batch", u"1");
+    shell_set_internal(u"_batchname", path.c_str());
+    set_arguments(path, args);
+    for (size_t i = 0; i < lines.size() && !quit_requested && !stop_requested;) {
+        std::u16string number = number_text(int64_t(i + 1));
+        shell_set_internal(u"_batchline", number.c_str());
+        error_location_set(path, long(i + 1));
+        execute_line(lines[i]);
+        if (jump_to != NO_JUMP) {
+            i = jump_to + 1;
+            jump_to = NO_JUMP;
+        } else {
+            ++i;
+        }
+    }
+    error_location_set(u"", 0);
+    shell_set_internal(u"_batch", u"0");
+    shell_set_internal(u"_batchname", u"");
+    shell_set_internal(u"_batchline", u"0");
+    batch = Batch();
+    return exit_code();
+}
+
+int run_one_line(const std::u16string& line) {
+    execute_line(line);
+    return exit_code();
+}
+
+namespace {
+
+// Longest line read from standard input, in bytes; the rest of a longer line is dropped.
+const size_t MAX_INPUT_LINE = size_t(SHELL_EXPAND_MAX) * 3;
+
+struct InputBuffer {
+    char data[4096];
+    size_t len = 0, pos = 0;
+    bool ended = false;
+};
+
+// One line of standard input without its line break; false at the end of input.
+bool read_input_line(InputBuffer& in, std::u16string* line, bool* too_long) {
+    std::string bytes;
+    *too_long = false;
+    for (;;) {
+        if (in.pos == in.len) {
+            if (in.ended) break;
+            in.len = system_read_stdin(in.data, sizeof in.data);
+            in.pos = 0;
+            if (in.len == 0) {
+                in.ended = true;
+                break;
+            }
+        }
+        char c = in.data[in.pos++];
+        if (c == '\n') {
+            if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+            *line = from_utf8(bytes);
+            return true;
+        }
+        if (bytes.size() < MAX_INPUT_LINE) bytes += c;
+        else *too_long = true;
+    }
+    if (bytes.empty() && !*too_long) return false;
+    *line = from_utf8(bytes);
+    return true;
+}
+
+}  // namespace
+
+int run_input(bool prompt) {
+    static InputBuffer in;
+    for (;;) {
+        if (prompt) write_out(MSG_PROMPT);
+        std::u16string line;
+        bool too_long;
+        if (!read_input_line(in, &line, &too_long)) {
+            if (prompt) write_out(u"\r\n");
+            break;
+        }
+        if (too_long) {
+            write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(MAX_INPUT_LINE)));
+            continue;
+        }
+        execute_line(line);
+        if (quit_requested) break;
+    }
+    return exit_code();
+}

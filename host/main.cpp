@@ -1,0 +1,105 @@
+// bhsh: loads the plug-in as the shell does and runs batch files, one line, or the lines
+// of standard input with it.
+#include <string>
+#include <vector>
+
+#include "host/batch.h"
+#include "host/loader.h"
+#include "host/messages.h"
+#include "host/output.h"
+#include "host/plugin_link.h"
+#include "host/shell_files.h"
+#include "host/system.h"
+
+namespace {
+
+const int EXIT_USAGE = 2;
+
+struct Options {
+    std::u16string plugin_path;
+    bool one_line = false;
+    std::u16string line;
+    std::u16string script;
+    std::vector<std::u16string> script_args;
+    bool show_usage = false;
+};
+
+bool starts_with(const std::u16string& s, const std::u16string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+
+// Options stand before the script's name; everything after it belongs to the script.
+bool parse_options(const std::vector<std::u16string>& args, Options* o) {
+    size_t i = 0;
+    for (; i < args.size(); ++i) {
+        const std::u16string& a = args[i];
+        if (a == u"--") {
+            ++i;
+            break;
+        }
+        if (a == u"-h" || a == u"--help" || a == u"/?") {
+            o->show_usage = true;
+            return true;
+        }
+        if (starts_with(a, u"--plugin=")) {
+            o->plugin_path = a.substr(9);
+        } else if (a == u"--plugin" || a == u"-c") {
+            if (i + 1 >= args.size()) {
+                write_error_line(text_of(MSG_OPTION_NEEDS_VALUE, a));
+                return false;
+            }
+            if (a == u"-c") {
+                o->one_line = true;
+                o->line = args[++i];
+            } else {
+                o->plugin_path = args[++i];
+            }
+        } else if (a.size() > 1 && a[0] == u'-') {
+            write_error_line(text_of(MSG_BAD_OPTION, a));
+            return false;
+        } else {
+            break;
+        }
+    }
+    if (o->one_line) {
+        if (i < args.size()) {
+            write_error_line(text_of(MSG_EXTRA_ARGUMENTS, args[i]));
+            return false;
+        }
+        return true;
+    }
+    if (i < args.size()) {
+        o->script = args[i];
+        o->script_args.assign(args.begin() + long(i) + 1, args.end());
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!parse_options(system_arguments(argc, argv), &o)) {
+        write_out(MSG_USAGE);
+        return EXIT_USAGE;
+    }
+    if (o.show_usage) {
+        write_out(MSG_USAGE);
+        return 0;
+    }
+    if (o.plugin_path.empty()) o.plugin_path = library_default_path();
+    bool interactive = o.script.empty() && !o.one_line;
+    bool terminal = system_stdin_is_terminal();
+    batch_setup(!interactive, !terminal);
+    std::u16string error;
+    if (!plugin_load(o.plugin_path, &error)) {
+        write_error_line(text_of(MSG_CANNOT_LOAD, o.plugin_path, error));
+        return 1;
+    }
+    plugin_initialize();
+    int code;
+    if (o.one_line) code = run_one_line(o.line);
+    else if (!o.script.empty()) code = run_script(o.script, o.script_args);
+    else code = run_input(terminal);
+    close_all_files();
+    plugin_shutdown_and_unload();
+    return code;
+}

@@ -1,0 +1,27 @@
+// The host's output: standard output and error lines, written through the same system
+// handles as the plug-in's own output so that the two stay in order.
+#pragma once
+#include <string>
+
+// Text to standard output as it stands.
+void write_out(const std::u16string& text);
+// One line to standard output, ended with CR LF as the shell ends its lines.
+void write_out_line(const std::u16string& text);
+// One error line: "bhsh: ", the batch file and line when one is running, the message, CR LF.
+void write_error_line(const std::u16string& message);
+
+// Where the batch file being run stands, for error lines; line 0 means no batch file.
+void error_location_set(const std::u16string& batch_name, long line);
+
+std::u16string to_u16(const std::u16string& s);
+std::u16string to_u16(const char16_t* s);
+std::u16string to_u16(const std::string& ascii);
+
+// The format with each "%s" replaced by the next argument, in order.
+std::u16string substitute(const char16_t* format, const std::u16string* args, size_t count);
+
+template <typename... Args>
+std::u16string text_of(const char16_t* format, const Args&... args) {
+    const std::u16string list[] = {std::u16string(), to_u16(args)...};
+    return substitute(format, list + 1, sizeof...(Args));
+}

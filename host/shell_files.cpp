@@ -1,0 +1,106 @@
+// @fileopen, @fileclose and @fileseek. Only handles this host opened may be closed, so a
+// batch file cannot close the host's own standard streams by mistake.
+#include "host/shell_files.h"
+
+#include <stdint.h>
+
+#include <vector>
+
+#include "host/messages.h"
+#include "host/output.h"
+#include "host/system.h"
+#include "host/words.h"
+
+namespace {
+
+const size_t MAX_OPEN_FILES = 256;
+std::vector<uint64_t> open_handles;
+
+struct ModeName {
+    const char16_t* name;
+    FileMode mode;
+};
+const ModeName modes[] = {
+    {u"r", FILE_READ},
+    {u"w", FILE_WRITE},
+    {u"a", FILE_APPEND},
+    {u"r+", FILE_READ_WRITE},
+    {u"w+", FILE_CREATE_READ_WRITE},
+};
+
+FileFunctionOutcome failed(const std::u16string& message, std::u16string* result) {
+    write_error_line(message);
+    *result = u"-1";
+    return FILE_FUNCTION_FAILED;
+}
+
+bool parse_handle(const std::u16string& text, uint64_t* handle) {
+    int64_t v;
+    if (!parse_number(text, &v) || v < 0) return false;
+    *handle = uint64_t(v);
+    return true;
+}
+
+// PATH,MODE with an optional third argument b (binary, which every file is anyway).
+FileFunctionOutcome file_open(const std::u16string& args, std::u16string* result) {
+    std::vector<std::u16string> a = split_commas(args);
+    const ModeName* mode = nullptr;
+    if (a.size() == 2 || (a.size() == 3 && equal_nocase(a[2], u"b")))
+        for (const ModeName& m : modes)
+            if (equal_nocase(a[1], m.name)) mode = &m;
+    if (!mode || a[0].empty()) return failed(MSG_FILEOPEN_SYNTAX, result);
+    if (open_handles.size() >= MAX_OPEN_FILES)
+        return failed(text_of(MSG_TOO_MANY_FILES, std::to_string(MAX_OPEN_FILES)), result);
+    uint64_t handle;
+    std::u16string error;
+    if (!system_open(a[0], mode->mode, &handle, &error))
+        return failed(text_of(MSG_FILEOPEN_FAILED, a[0], error), result);
+    open_handles.push_back(handle);
+    *result = unsigned_text(handle);
+    return FILE_FUNCTION_DONE;
+}
+
+FileFunctionOutcome file_close(const std::u16string& args, std::u16string* result) {
+    std::vector<std::u16string> a = split_commas(args);
+    uint64_t handle;
+    if (a.size() != 1 || !parse_handle(a[0], &handle)) return failed(MSG_FILECLOSE_SYNTAX, result);
+    size_t slot = 0;
+    while (slot < open_handles.size() && open_handles[slot] != handle) ++slot;
+    if (slot == open_handles.size()) return failed(text_of(MSG_NOT_OPENED, a[0]), result);
+    open_handles.erase(open_handles.begin() + long(slot));
+    std::u16string error;
+    if (!system_close(handle, &error)) return failed(text_of(MSG_FILECLOSE_FAILED, a[0], error), result);
+    *result = u"0";
+    return FILE_FUNCTION_DONE;
+}
+
+FileFunctionOutcome file_seek(const std::u16string& args, std::u16string* result) {
+    std::vector<std::u16string> a = split_commas(args);
+    uint64_t handle;
+    int64_t offset, origin = 0;
+    bool good = (a.size() == 2 || a.size() == 3) && parse_handle(a[0], &handle) && parse_number(a[1], &offset);
+    if (good && a.size() == 3) good = parse_number(a[2], &origin) && origin >= 0 && origin <= 2;
+    if (!good) return failed(MSG_FILESEEK_SYNTAX, result);
+    uint64_t position;
+    std::u16string error;
+    if (!system_seek(handle, offset, int(origin), &position, &error))
+        return failed(text_of(MSG_FILESEEK_FAILED, a[0], error), result);
+    *result = unsigned_text(position);
+    return FILE_FUNCTION_DONE;
+}
+
+}  // namespace
+
+FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16string& args,
+                                      std::u16string* result) {
+    if (equal_nocase(name, u"fileopen")) return file_open(args, result);
+    if (equal_nocase(name, u"fileclose")) return file_close(args, result);
+    if (equal_nocase(name, u"fileseek")) return file_seek(args, result);
+    return FILE_FUNCTION_UNKNOWN;
+}
+
+void close_all_files() {
+    std::u16string ignored;
+    for (uint64_t h : open_handles) system_close(h, &ignored);
+    open_handles.clear();
+}

@@ -1,0 +1,18 @@
+// Small text helpers of the batch language.
+#pragma once
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+std::u16string trim(const std::u16string& s);
+std::u16string trim_left(const std::u16string& s);
+bool equal_nocase(const std::u16string& a, const std::u16string& b);
+// The first word (up to white space) and the text after the white space that follows it.
+void split_word(const std::u16string& s, std::u16string* word, std::u16string* rest);
+// Splits at commas outside double quotes; each piece trimmed, one pair of enclosing quotes removed.
+std::vector<std::u16string> split_commas(const std::u16string& s);
+// A whole signed number: decimal, or 0x hexadecimal, or 0o octal, with an optional sign.
+bool parse_number(const std::u16string& s, int64_t* value);
+std::u16string number_text(int64_t v);
+std::u16string unsigned_text(uint64_t v);
