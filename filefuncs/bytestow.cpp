@@ -1,3 +1,89 @@
-#include "plugin/not_built.h"
+// @BYTESTOW[handle,val1 val2 ...]: the bytes given as numbers, written in one piece.
+#include <string.h>
 
-int f_bytestow(char16_t* buffer) { return not_built(buffer); }
+#include "args/number.h"
+#include "args/split.h"
+#include "filefuncs/fileargs.h"
+#include "plugin/errors.h"
+#include "plugin/exports.h"
+#include "plugin/messages.h"
+#include "text/chars.h"
+#include "text/format.h"
+
+namespace {
+
+const char16_t RESULT_NOTHING_WRITTEN[] = u"0";
+const char16_t RESULT_WRITE_FAILED[] = u"-1";
+
+// The splitter has upper-cased the values, so only upper-case letters are looked for.
+bool is_upper_hex_digit(char16_t c) { return text_is_digit(c) || (c >= u'A' && c <= u'F'); }
+bool is_octal_digit(char16_t c) { return c >= u'0' && c <= u'7'; }
+
+// A byte value: "0X" hexadecimal, "0O" octal, "#" decimal, and a bare number hexadecimal.
+// False when the text is in none of these forms, too large for 32 bits, or has anything
+// after its digits.
+bool read_byte_value(const char16_t* text, uint32_t* value) {
+    uint32_t base;
+    const char16_t* digits;
+    if (text[0] == u'0' && text[1] == u'X' && is_upper_hex_digit(text[2])) {
+        base = 16;
+        digits = text + 2;
+    } else if (text[0] == u'0' && text[1] == u'O' && is_octal_digit(text[2])) {
+        base = 8;
+        digits = text + 2;
+    } else if (text[0] == u'#' && text_is_digit(text[1])) {
+        base = 10;
+        digits = text + 1;
+    } else if (is_upper_hex_digit(text[0])) {
+        base = 16;
+        digits = text;
+    } else {
+        return false;
+    }
+    const char16_t* end;
+    return ConvertUnsigned32(digits, base, value, &end) == PARSE_OK && *end == 0;
+}
+
+// Every value argument into bytes, in order; the first faulty one is reported.
+bool take_values(uint8_t* bytes, uint32_t* held) {
+    for (int32_t i = 1; i < ArgumentTable.count; ++i) {
+        if (!ArgGiven(i)) continue;
+        uint32_t value;
+        if (!read_byte_value(ArgText(i), &value)) {
+            ReportArgument(MSG_BAD_VALUE, i, QUOTE_AS_SPLIT);
+            return false;
+        }
+        if (value > 0xFF) {
+            ReportArgument(MSG_VALUE_RANGE, i, QUOTE_AS_SPLIT);
+            return false;
+        }
+        if (*held >= MAX_WRITE_BYTES) {
+            ReportError(MSG_TOO_MANY_VALUES, unsigned(MAX_WRITE_BYTES), ArgText(i));
+            return false;
+        }
+        bytes[(*held)++] = uint8_t(value);
+    }
+    return true;
+}
+
+}  // namespace
+
+int f_bytestow(char16_t* buffer) {
+    if (!buffer) return RESULT_NULL_ARGUMENT;
+    uint8_t bytes[MAX_WRITE_BYTES];
+    memset(bytes, 0, sizeof bytes);
+    uint32_t held = 0;
+    uint32_t written = 0;
+    SplitArguments(buffer, SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE);
+    sys_handle handle;
+    if (!TakeHandle(QUOTE_AS_SPLIT, &handle)) return RESULT_REPORTED;
+    if (!take_values(bytes, &held)) return RESULT_REPORTED;
+    if (held == 0) {
+        text_copy(buffer, RESULT_CAP, RESULT_NOTHING_WRITTEN);
+        return RESULT_OK;
+    }
+    // A failed write is answered in the result alone: batch files test for "-1".
+    if (sys_write_file(handle, bytes, held, &written)) text_format(buffer, RESULT_CAP, u"%u", unsigned(written));
+    else text_copy(buffer, RESULT_CAP, RESULT_WRITE_FAILED);
+    return RESULT_OK;
+}

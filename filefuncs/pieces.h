@@ -1,0 +1,15 @@
+// The text of one byte in each @BYTEHAUL notation, worked out once at compile time so
+// that a read of 4096 bytes is turned into text by table look-ups alone.
+#pragma once
+#include <stdint.h>
+
+enum : uint32_t { PIECE_SLOT = 8 };  // characters per table entry: the longest piece is 6
+
+struct PieceSet {
+    // Each piece ends in its one space; the slot after it is padding, zero.
+    char16_t text[256][PIECE_SLOT];
+    uint8_t length[256];
+};
+
+// The pieces of format code 0 to 7 (taken modulo 8).
+const PieceSet& BytePieces(uint32_t code);
