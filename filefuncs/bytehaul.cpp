@@ -34,25 +34,51 @@ bool take_format(uint32_t* format) {
     return !ArgGiven(2) || TakeWholeNumber(2, MSG_BAD_FORMAT, format);
 }
 
-// Joins the pieces of the bytes into result, tracking its length rather than measuring
-// it. Returns false, with the pieces that fitted left in result, when the text would
-// reach the capacity.
+// Pieces are copied a whole slot at a time where the slot fits in the result; what lands
+// past a piece is overwritten by the next one or cut off by the final NUL.
+
+// Where every piece has the same length, where each one goes and how many fit are known
+// beforehand, so the pieces are placed without a running length to wait for.
+size_t join_fixed(char16_t* result, const uint8_t* bytes, uint32_t n, const PieceSet& set) {
+    const size_t piece = set.fixed_length;
+    const size_t fit = (BYTEHAUL_RESULT_CAP - 1) / piece;
+    const size_t whole_slots = (BYTEHAUL_RESULT_CAP - PIECE_SLOT) / piece + 1;
+    const size_t take = n < fit ? n : fit;
+    size_t i = 0;
+    for (; i < take && i < whole_slots; ++i) memcpy(result + i * piece, set.text[bytes[i]], sizeof set.text[0]);
+    for (; i < take; ++i) memcpy(result + i * piece, set.text[bytes[i]], piece * sizeof(char16_t));
+    return take;
+}
+
+size_t join_varying(char16_t* result, const uint8_t* bytes, uint32_t n, const PieceSet& set, size_t* len) {
+    size_t i = 0;
+    for (; i < n; ++i) {
+        uint8_t b = bytes[i];
+        size_t piece = set.length[b];
+        if (*len + piece >= BYTEHAUL_RESULT_CAP) break;
+        if (*len + PIECE_SLOT <= BYTEHAUL_RESULT_CAP) memcpy(result + *len, set.text[b], sizeof set.text[b]);
+        else memcpy(result + *len, set.text[b], piece * sizeof(char16_t));
+        *len += piece;
+    }
+    return i;
+}
+
+// Joins the pieces of the bytes into result in one pass, never measuring the text.
+// Returns false, with the pieces that fitted left in result, when the text would reach
+// the capacity.
 bool join_pieces(char16_t* result, const uint8_t* bytes, uint32_t n, uint32_t code) {
     const PieceSet& set = BytePieces(code);
     size_t len = 0;
-    result[0] = 0;
-    for (uint32_t i = 0; i < n; ++i) {
-        uint8_t b = bytes[i];
-        size_t piece = set.length[b];
-        if (len + piece >= BYTEHAUL_RESULT_CAP) {
-            result[len] = 0;
-            return false;
-        }
-        // A whole slot at once where it fits; what lands past the piece is overwritten
-        // by the next one or cut off by the final NUL.
-        if (len + PIECE_SLOT <= BYTEHAUL_RESULT_CAP) memcpy(result + len, set.text[b], sizeof set.text[b]);
-        else memcpy(result + len, set.text[b], piece * sizeof(char16_t));
-        len += piece;
+    size_t joined;
+    if (set.fixed_length) {
+        joined = join_fixed(result, bytes, n, set);
+        len = joined * set.fixed_length;
+    } else {
+        joined = join_varying(result, bytes, n, set, &len);
+    }
+    if (joined < n) {
+        result[len] = 0;
+        return false;
     }
     if (len > 0 && result[len - 1] == u' ') --len;
     result[len] = 0;
