@@ -198,8 +198,8 @@ TEST(Bytehaul, ArgumentErrorsInTheirOrder) {
     for (const Bad& b : cases) expect_rejected(f_bytehaul, BYTEHAUL_RESULT_CAP, b, "\x7F", ",1", "7F");
 }
 
-// The text the result holds after n bytes of value b in code, with the piece length len:
-// all pieces when they fit (no final space), else those that fitted (with their spaces).
+// A run of one byte value in one notation. The result holds all the pieces when they fit
+// (no final space), else the pieces that fitted, each with its space.
 struct Overflow {
     unsigned code;
     unsigned char byte;
