@@ -1,5 +1,6 @@
 #include "text/format.h"
 
+#include <limits.h>
 #include <stdint.h>
 
 #include "text/chars.h"
@@ -60,6 +61,18 @@ void emit_text(Out& o, const Spec& sp, const char16_t* s) {
     if (sp.left) put_n(o, u' ', pad);
 }
 
+// Widths above this are cut to it.
+const int WIDTH_MAX = 4096;
+
+// The decimal count at p (a width or a precision), moving p past all its digits. A count
+// too large for an int stops growing instead of overflowing.
+int read_count(const char16_t*& p) {
+    int n = 0;
+    for (; text_is_digit(*p); ++p)
+        if (n <= (INT_MAX - 9) / 10) n = n * 10 + (*p - u'0');
+    return n;
+}
+
 }  // namespace
 
 size_t text_vformat(char16_t* out, size_t cap, const char16_t* fmt, va_list ap) {
@@ -84,13 +97,13 @@ size_t text_vformat(char16_t* out, size_t cap, const char16_t* fmt, va_list ap) 
             sp.width = va_arg(ap, int);
             if (sp.width < 0) {
                 sp.left = true;
-                sp.width = -sp.width;
+                sp.width = sp.width < -WIDTH_MAX ? WIDTH_MAX : -sp.width;
             }
             ++p;
         } else {
-            while (text_is_digit(*p)) sp.width = sp.width * 10 + (*p++ - u'0');
+            sp.width = read_count(p);
         }
-        if (sp.width > 4096) sp.width = 4096;
+        if (sp.width > WIDTH_MAX) sp.width = WIDTH_MAX;
         if (*p == u'.') {
             ++p;
             sp.precision = 0;
@@ -98,7 +111,7 @@ size_t text_vformat(char16_t* out, size_t cap, const char16_t* fmt, va_list ap) 
                 sp.precision = va_arg(ap, int);
                 ++p;
             } else {
-                while (text_is_digit(*p)) sp.precision = sp.precision * 10 + (*p++ - u'0');
+                sp.precision = read_count(p);
             }
         }
         bool wide64 = false;
