@@ -71,6 +71,8 @@ void copy_result(const std::u16string& result, char16_t* out, size_t cap) {
 }
 
 bool on_function(const char16_t* name, const char16_t* args, char16_t* out, size_t cap) {
+    // Once the line is known to be faulty, nothing more in it is called.
+    if (syntax_fault) return false;
     std::u16string n(name), result;
     FileFunctionOutcome outcome = run_file_function(n, args, &result);
     if (outcome != FILE_FUNCTION_UNKNOWN) {
@@ -79,7 +81,7 @@ bool on_function(const char16_t* name, const char16_t* args, char16_t* out, size
         return true;
     }
     if (!plugin_has_function(n)) {
-        if (!syntax_fault) write_error_line(text_of(MSG_UNKNOWN_FUNCTION, n));
+        write_error_line(text_of(MSG_UNKNOWN_FUNCTION, n));
         syntax_fault = true;
         return false;
     }
@@ -187,7 +189,7 @@ std::u16string record_text(const char16_t* s) {
 }
 
 int run_plugin_info() {
-    const PluginRecord* r = plugin_record();
+    const PluginInfo* r = plugin_record();
     if (!r) return 1;
     std::u16string version = number_text(r->major) + u"." + number_text(r->minor) + u"." + number_text(r->build);
     write_out(text_of(MSG_RECORD, record_text(r->name), version, record_text(r->description), record_text(r->author),

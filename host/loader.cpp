@@ -7,9 +7,15 @@
 #include <windows.h>
 
 bool library_load(const std::u16string& path, LoadedLibrary* lib, std::u16string* error) {
-    // The plug-in's own imports (TakeCmd.dll) are looked for beside it first.
-    HMODULE m = LoadLibraryExW(reinterpret_cast<const wchar_t*>(path.c_str()), nullptr,
-                               LOAD_WITH_ALTERED_SEARCH_PATH);
+    // A plug-in is named by path, never searched for; its own imports (TakeCmd.dll) are
+    // looked for beside it first, which needs the full path.
+    wchar_t full[32768];
+    DWORD n = GetFullPathNameW(reinterpret_cast<const wchar_t*>(path.c_str()), 32768, full, nullptr);
+    if (n == 0 || n >= 32768) {
+        *error = system_error_text(n == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    HMODULE m = LoadLibraryExW(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!m) {
         *error = system_error_text(GetLastError());
         return false;

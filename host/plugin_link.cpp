@@ -12,7 +12,7 @@
 
 namespace {
 
-typedef PluginRecord* (*GetInfoFn)();
+typedef PluginInfo* (*GetInfoFn)();
 typedef int (*VoidFn)();
 typedef int (*BufferFn)(char16_t*);
 typedef int (*UsageFn)(const char16_t*, char16_t*);
@@ -36,7 +36,7 @@ const size_t GUARD = 64;
 const char16_t GUARD_FILL = 0xFDFD;
 
 LoadedLibrary library = {nullptr};
-const PluginRecord* record = nullptr;
+const PluginInfo* record = nullptr;
 std::vector<Entry> entries;
 VoidFn initialize_fn = nullptr;
 VoidFn shutdown_fn = nullptr;
@@ -149,7 +149,7 @@ void plugin_shutdown_and_unload() {
     library_unload(&library);
 }
 
-const PluginRecord* plugin_record() { return record; }
+const PluginInfo* plugin_record() { return record; }
 
 bool plugin_has_function(const std::u16string& name) { return find_entry(name, true) != nullptr; }
 bool plugin_has_command(const std::u16string& name) { return find_entry(name, false) != nullptr; }
@@ -166,7 +166,7 @@ PluginCall plugin_call_function(const std::u16string& name, const std::u16string
     std::vector<char16_t> buf = guarded_buffer(cap, args);
     call.code = e->call(buf.data());
     if (!guard_intact(buf, cap)) {
-        call.fault = text_of(MSG_PAST_BUFFER, u"@" + e->name, std::to_string(cap));
+        call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), u"@" + e->name);
         call.code = -1;
     } else if (call.code == 0 && !text_in_buffer(buf, cap, &call.result)) {
         call.fault = text_of(MSG_UNTERMINATED, u"@" + e->name);
@@ -182,7 +182,7 @@ PluginCall plugin_call_command(const std::u16string& name, const std::u16string&
     size_t cap = text.size() + 1;
     std::vector<char16_t> buf = guarded_buffer(cap, text);
     call.code = e->call(buf.data());
-    if (!guard_intact(buf, cap)) call.fault = text_of(MSG_PAST_BUFFER, e->name, std::to_string(cap));
+    if (!guard_intact(buf, cap)) call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), e->name);
     return call;
 }
 
@@ -192,7 +192,7 @@ PluginCall plugin_call_usage(const std::u16string& name) {
     std::vector<char16_t> buf = guarded_buffer(USAGE_CAPACITY, u"");
     call.code = usage_fn(name.c_str(), buf.data());
     if (!guard_intact(buf, USAGE_CAPACITY)) {
-        call.fault = text_of(MSG_PAST_BUFFER, u"Usage", std::to_string(USAGE_CAPACITY));
+        call.fault = text_of(MSG_PAST_BUFFER, std::to_string(USAGE_CAPACITY), u"Usage");
         call.code = 0;
     } else if (call.code != 0 && !text_in_buffer(buf, USAGE_CAPACITY, &call.result)) {
         call.fault = text_of(MSG_UNTERMINATED, u"Usage");

@@ -6,8 +6,9 @@
 #include <string>
 
 // The registration record, as the shell reads it. Only the first nine fields are the
-// plug-in's; the shell reads nothing after them.
-struct PluginRecord {
+// plug-in's; the shell reads nothing after them. It carries the plug-in's name for the
+// type, so that a checked build sees GetPluginInfo called through its own type.
+struct PluginInfo {
     const char16_t* name;
     const char16_t* author;
     const char16_t* email;
@@ -27,7 +28,7 @@ bool plugin_load(const std::u16string& path, std::u16string* error);
 void plugin_initialize();
 void plugin_shutdown_and_unload();
 
-const PluginRecord* plugin_record();
+const PluginInfo* plugin_record();
 
 // Whether the plug-in serves a variable function (name without '@') or a command.
 bool plugin_has_function(const std::u16string& name);
