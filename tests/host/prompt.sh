@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# bhsh with a terminal on standard input: the load message (only when _transient and
+# _pipe are 0 and noloadmsg is unset), a prompt before every line, and exit with a code.
+# Runs bhsh under `script`, which gives it a pseudo-terminal; skipped without it.
+#   prompt.sh HOST
+set -u
+host=$1
+command -v script >/dev/null || { echo "script(1) not found: skipped"; exit 77; }
+command -v timeout >/dev/null || { echo "timeout(1) not found: skipped"; exit 77; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+
+session() {  # session INPUT: sets out (the terminal's text, no carriage returns) and code
+  printf '%b' "$1" | timeout 20 script -qec "$host" /dev/null >"$work/out"
+  code=$?
+  out=$(tr -d '\r' <"$work/out")
+}
+expect_line() {  # expect_line TEXT COUNT
+  local n
+  n=$(printf '%s\n' "$out" | grep -cxF -- "$1")
+  [ "$n" = "$2" ] || { echo "expected $2 line(s) \"$1\", found $n in:"; printf '%s\n' "$out"; failed=1; }
+}
+
+unset noloadmsg
+session 'echo at the prompt: %_transient %_pipe %_batch\nexit 3\n'
+expect_line "Bytehaul v0.90.5 loaded." 1
+expect_line "bhsh> at the prompt: 0 0 0" 1
+[ "$code" = 3 ] || { echo "exit code $code, expected 3"; failed=1; }
+
+export noloadmsg=1
+session 'echo quiet\nquit\n'
+expect_line "Bytehaul v0.90.5 loaded." 0
+expect_line "bhsh> quiet" 1
+[ "$code" = 0 ] || { echo "exit code $code, expected 0"; failed=1; }
+unset noloadmsg
+
+# Standard input from a pipe: no prompt and no load message.
+out=$(printf 'echo piped\n' | "$host" | tr -d '\r')
+expect_line "piped" 1
+expect_line "Bytehaul v0.90.5 loaded." 0
+
+echo "prompt on a terminal: $([ $failed = 0 ] && echo as expected || echo FAILED)"
+[ $failed = 0 ]

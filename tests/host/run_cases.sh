@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Runs every batch case in CASES_DIR with bhsh and compares standard output, standard
+# error and the exit code with what NAME.expect holds:
+#
+#   --- invoke      bhsh's arguments, one a line ({fake} is the rule-breaking plug-in,
+#                   {bin} its folder, {ext} its extension); without this section: NAME.btm
+#   --- stdin       what bhsh reads on standard input (otherwise nothing)
+#   --- stdout
+#   --- stderr
+#   --- exit        the exit code
+#   --- skip wine   leave the case out under Wine (a message box shows nothing there)
+#
+# Each case runs in a fresh folder holding its .btm and a few data files. Carriage
+# returns are taken out of the output before comparing (the host ends lines in CR LF, the
+# plug-in's help texts in LF alone). In an expected line, {*} stands for any text: the
+# system's own error texts differ between Linux, Windows and Wine.
+#
+#   run_cases.sh CASES_DIR native|wine FAKE_PLUGIN HOST [HOST_ARGS...]
+set -u
+cases_dir=$1 platform=$2 fake=$3
+shift 3
+host=("$@")
+
+section() {  # section FILE NAME: the lines of one section
+  awk -v want="$2" '/^--- /{ on = (substr($0, 5) == want); next } on' "$1"
+}
+has_section() { grep -qx -- "--- $2" "$1"; }
+
+make_data() {  # the files the cases read
+  printf 'ABC' >"$1/abc.bin"
+  printf '\x41\xff\x00\xfe\xff\x80\x05' >"$1/bytes.bin"
+  : >"$1/empty.bin"
+}
+
+# Compares line by line; {*} in an expected line matches any text.
+matches() {  # matches EXPECTED ACTUAL
+  awk -v E="$1" -v A="$2" 'BEGIN {
+    while ((getline l < E) > 0) e[++ne] = l
+    while ((getline l < A) > 0) a[++na] = l
+    if (ne != na) exit 1
+    for (i = 1; i <= ne; i++) {
+      k = index(e[i], "{*}")
+      if (k == 0) { if (e[i] != a[i]) exit 1; continue }
+      pre = substr(e[i], 1, k - 1); post = substr(e[i], k + 3)
+      if (length(a[i]) < length(pre) + length(post)) exit 1
+      if (substr(a[i], 1, length(pre)) != pre) exit 1
+      if (substr(a[i], length(a[i]) - length(post) + 1) != post) exit 1
+    }
+    exit 0
+  }'
+}
+
+passed=0 failed=0 skipped=0
+for btm_or_expect in "$cases_dir"/*.expect; do
+  name=$(basename "$btm_or_expect" .expect)
+  expect="$cases_dir/$name.expect"
+  if [ "$platform" = wine ] && has_section "$expect" "skip wine"; then
+    skipped=$((skipped + 1))
+    continue
+  fi
+  work=$(mktemp -d)
+  make_data "$work"
+  [ -f "$cases_dir/$name.btm" ] && cp "$cases_dir/$name.btm" "$work/"
+  args=()
+  if has_section "$expect" invoke; then
+    while IFS= read -r a; do
+      a=${a//\{fake\}/$fake}; a=${a//\{bin\}/$(dirname "$fake")}; a=${a//\{ext\}/.${fake##*.}}
+      args+=("$a")
+    done < <(section "$expect" invoke)
+  else
+    args=("$name.btm")
+  fi
+  section "$expect" stdin >"$work/.stdin"
+  section "$expect" stdout >"$work/.want_out"
+  section "$expect" stderr >"$work/.want_err"
+  want_code=$(section "$expect" exit)
+  (cd "$work" && "${host[@]}" "${args[@]+"${args[@]}"}" <.stdin >.out 2>.err)
+  code=$?
+  tr -d '\r' <"$work/.out" >"$work/.got_out"
+  tr -d '\r' <"$work/.err" >"$work/.got_err"
+  ok=1
+  matches "$work/.want_out" "$work/.got_out" || { ok=0; echo "--- $name: standard output differs"; diff -u "$work/.want_out" "$work/.got_out"; }
+  matches "$work/.want_err" "$work/.got_err" || { ok=0; echo "--- $name: standard error differs"; diff -u "$work/.want_err" "$work/.got_err"; }
+  [ "$code" = "$want_code" ] || { ok=0; echo "--- $name: exit code $code, expected $want_code"; }
+  if [ $ok = 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+  rm -rf "$work"
+done
+echo "host cases ($platform): $passed passed, $failed failed, $skipped skipped"
+[ $failed = 0 ] && [ $passed -gt 0 ]
