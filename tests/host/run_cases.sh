@@ -3,22 +3,24 @@
 # error and the exit code with what NAME.expect holds:
 #
 #   --- invoke      bhsh's arguments, one a line ({fake} is the rule-breaking plug-in,
-#                   {bin} its folder, {ext} its extension); without this section: NAME.btm
+#                   {bin} its folder, {ext} its extension, {examples} the examples'
+#                   folder); without this section: NAME.btm
 #   --- stdin       what bhsh reads on standard input (otherwise nothing)
 #   --- stdout
 #   --- stderr
 #   --- exit        the exit code
 #   --- skip wine   leave the case out under Wine (a message box shows nothing there)
 #
-# Each case runs in a fresh folder holding its .btm and a few data files. Carriage
+# Each case runs in a fresh folder holding its .btm, a few data files and the examples'
+# sample files. Carriage
 # returns are taken out of the output before comparing (the host ends lines in CR LF, the
 # plug-in's help texts in LF alone). In an expected line, {*} stands for any text: the
 # system's own error texts differ between Linux, Windows and Wine.
 #
-#   run_cases.sh CASES_DIR native|wine FAKE_PLUGIN HOST [HOST_ARGS...]
+#   run_cases.sh CASES_DIR native|wine FAKE_PLUGIN EXAMPLES_DIR HOST [HOST_ARGS...]
 set -u
-cases_dir=$1 platform=$2 fake=$3
-shift 3
+cases_dir=$1 platform=$2 fake=$3 examples=$4
+shift 4
 host=("$@")
 
 section() {  # section FILE NAME: the lines of one section
@@ -30,22 +32,29 @@ make_data() {  # the files the cases read
   printf 'ABC' >"$1/abc.bin"
   printf '\x41\xff\x00\xfe\xff\x80\x05' >"$1/bytes.bin"
   : >"$1/empty.bin"
+  cp "$examples"/data/* "$1/"
 }
 
 # Compares line by line; {*} in an expected line matches any text.
 matches() {  # matches EXPECTED ACTUAL
-  awk -v E="$1" -v A="$2" 'BEGIN {
+  awk -v E="$1" -v A="$2" '
+  function fits(want, got,    n, part, i, at) {
+    n = split(want, part, "[{][*][}]")
+    if (n == 1) return want == got
+    if (substr(got, 1, length(part[1])) != part[1]) return 0
+    got = substr(got, length(part[1]) + 1)
+    for (i = 2; i < n; i++) {
+      at = index(got, part[i])
+      if (at == 0) return 0
+      got = substr(got, at + length(part[i]))
+    }
+    return length(got) >= length(part[n]) && substr(got, length(got) - length(part[n]) + 1) == part[n]
+  }
+  BEGIN {
     while ((getline l < E) > 0) e[++ne] = l
     while ((getline l < A) > 0) a[++na] = l
     if (ne != na) exit 1
-    for (i = 1; i <= ne; i++) {
-      k = index(e[i], "{*}")
-      if (k == 0) { if (e[i] != a[i]) exit 1; continue }
-      pre = substr(e[i], 1, k - 1); post = substr(e[i], k + 3)
-      if (length(a[i]) < length(pre) + length(post)) exit 1
-      if (substr(a[i], 1, length(pre)) != pre) exit 1
-      if (substr(a[i], length(a[i]) - length(post) + 1) != post) exit 1
-    }
+    for (i = 1; i <= ne; i++) if (!fits(e[i], a[i])) exit 1
     exit 0
   }'
 }
@@ -64,7 +73,7 @@ for btm_or_expect in "$cases_dir"/*.expect; do
   args=()
   if has_section "$expect" invoke; then
     while IFS= read -r a; do
-      a=${a//\{fake\}/$fake}; a=${a//\{bin\}/$(dirname "$fake")}; a=${a//\{ext\}/.${fake##*.}}
+      a=${a//\{fake\}/$fake}; a=${a//\{bin\}/$(dirname "$fake")}; a=${a//\{ext\}/.${fake##*.}}; a=${a//\{examples\}/$examples}
       args+=("$a")
     done < <(section "$expect" invoke)
   else
