@@ -12,6 +12,8 @@
 #include "text/chars.h"
 #include "text/utf.h"
 
+extern char** environ;
+
 namespace {
 
 thread_local uint32_t last_error = 0;
@@ -69,6 +71,25 @@ uint32_t errno_to_code(int e, int fd) {
     case EIO: return 1117;
     default: return 31;
     }
+}
+
+// Windows compares environment names without regard to case: find the entry whose
+// name matches, and give back its value and, in name_out, its own spelling.
+const char* find_env(const char* name, size_t n, char* name_out, size_t cap) {
+    for (char** e = environ; *e; ++e) {
+        const char* entry = *e;
+        size_t i = 0;
+        while (i < n && entry[i] && entry[i] != '=' &&
+               text_upper(char16_t((unsigned char)entry[i])) == text_upper(char16_t((unsigned char)name[i])))
+            ++i;
+        if (i != n || entry[i] != '=') continue;
+        if (name_out && n < cap) {
+            for (size_t k = 0; k < n; ++k) name_out[k] = entry[k];
+            name_out[n] = 0;
+        }
+        return entry + n + 1;
+    }
+    return nullptr;
 }
 
 int handle_to_fd(sys_handle h) { return h > uint64_t(INT_MAX) ? -1 : int(h); }
@@ -140,7 +161,7 @@ uint32_t sys_get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
     const char* value = nullptr;
     bool has_eq = false;
     for (size_t i = 0; i < k; ++i) has_eq |= name8[i] == '=';
-    if (k > 0 && !has_eq) value = getenv(name8);
+    if (k > 0 && !has_eq) value = find_env(name8, k, nullptr, 0);
     if (!value) {
         last_error = SYS_ERROR_ENVVAR_NOT_FOUND;
         return 0;
@@ -158,6 +179,7 @@ bool sys_set_env(const char16_t* name, const char16_t* value) {
     if (nlen == 0 || nlen > ENV_MAX) return fail(EINVAL, -1);
     size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
     name8[k] = 0;
+    find_env(name8, k, name8, sizeof name8);  // an existing variable keeps its spelling
     int r;
     if (!value) {
         r = unsetenv(name8);

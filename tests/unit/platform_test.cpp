@@ -90,3 +90,19 @@ TEST(PlatformText, MessageTextsEndInBlankOrNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlatformEnv, NamesCompareWithoutRegardToCase) {
+    ASSERT_TRUE(sys_set_env(u"BH_Mixed", u"1"));
+    char16_t buf[16];
+    EXPECT_EQ(sys_get_env(u"bh_mixed", buf, 16), 1u);
+    ASSERT_TRUE(sys_set_env(u"BH_MIXED", u"22"));
+    EXPECT_EQ(sys_get_env(u"Bh_Mixed", buf, 16), 2u);
+    EXPECT_EQ(U8(buf), "22");
+    ASSERT_TRUE(sys_set_env(u"bh_mixed", nullptr));
+    EXPECT_EQ(sys_get_env(u"BH_Mixed", buf, 16), 0u);
+    EXPECT_EQ(sys_last_error(), 203u);
+}
+
+}  // namespace
