@@ -1,8 +1,6 @@
 #include "text/chars.h"
 
-bool text_is_space(char16_t c) {
-    if (c <= 0xFF)
-        return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0xA0;
+bool text_is_wide_space(char16_t c) {
     return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
            c == 0x202F || c == 0x205F || c == 0x3000;
 }

@@ -4,8 +4,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// The Unicode White_Space characters above U+00FF.
+bool text_is_wide_space(char16_t c);
 // U+0009..U+000D, U+0020, U+00A0, and the Unicode White_Space characters above U+00FF.
-bool text_is_space(char16_t c);
+// Inline, as the splitter asks it of every character.
+inline bool text_is_space(char16_t c) {
+    if (c <= 0xFF) return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0xA0;
+    return text_is_wide_space(c);
+}
 // ASCII 0-9 only.
 inline bool text_is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 inline bool text_is_hex_digit(char16_t c) {
