@@ -10,16 +10,16 @@ ArgTable ArgumentTable;
 
 namespace {
 
+// Entries from here on are null and 0: no split has given them a character since they
+// were last cleared. A reset need clear only the entries below.
+int32_t entries_in_use = MAX_ARGS;
+
 void reset_table(ArgTable& t) {
-    memset(t.pointers, 0, sizeof t.pointers);
-    memset(t.lengths, 0, sizeof t.lengths);
+    memset(t.pointers, 0, size_t(entries_in_use) * sizeof t.pointers[0]);
+    memset(t.lengths, 0, size_t(entries_in_use) * sizeof t.lengths[0]);
+    entries_in_use = 0;
     t.count = 0;
     t.store[0] = 0;
-}
-
-bool is_separator(char16_t c, uint32_t options) {
-    if ((options & SPLIT_ON_COMMAS) && c == u',') return true;
-    return (options & SPLIT_ON_WHITESPACE) && text_is_space(c);
 }
 
 void trim_arguments(ArgTable& t, int32_t n) {
@@ -47,12 +47,14 @@ int32_t SplitArguments(const char16_t* text, uint32_t options) {
             quoted = !quoted;
             continue;
         }
-        if (!quoted && k == 0 && text_is_space(c)) continue;
+        bool space = text_is_space(c);
+        if (!quoted && k == 0 && space) continue;
         if (c == 0) {
             if (k > 0) ++n;
             break;
         }
-        if (!quoted && is_separator(c, options)) {
+        bool separator = (space && (options & SPLIT_ON_WHITESPACE)) || (c == u',' && (options & SPLIT_ON_COMMAS));
+        if (!quoted && separator) {
             // A run of separators may outgrow the table or the store. The arguments past
             // MAX_ARGS are dropped, and cells past the store are never written: whatever
             // character would follow them overflows anyway.
@@ -67,7 +69,10 @@ int32_t SplitArguments(const char16_t* text, uint32_t options) {
             return -1;
         }
         if (n >= MAX_ARGS) continue;
-        if (k == 0) t.pointers[n] = &t.store[p];
+        if (k == 0) {
+            t.pointers[n] = &t.store[p];
+            entries_in_use = n + 1;
+        }
         if (options & SPLIT_UPPERCASE) c = text_upper(c);
         t.lengths[n] = ++k;
         t.store[p++] = c;

@@ -193,6 +193,31 @@ std::string words(int n, char sep) {
     return s;
 }
 
+// A split leaves entries behind in three ways: arguments up to the 1024th, arguments of
+// quoted blanks (a pointer without a length), and arguments filled before an overflow
+// (with the count 0). The next split must show none of them.
+TEST(Splitter, NothingOfALargerSplitSurvivesTheNext) {
+    std::string quoted_blanks;
+    for (int i = 0; i < 700; ++i) quoted_blanks += "\" \",";
+    const std::string before[] = {
+        words(1030, ' '),
+        quoted_blanks + "x",
+        words(900, ' ') + " " + std::string(8000, 'q'),
+    };
+    for (const std::string& text : before) {
+        std::string label = "after " + text.substr(0, 20) + "...";
+        capture_begin();
+        SplitArguments(U(text).c_str(), SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS);
+        capture_end();
+        ASSERT_NE(ArgumentTable.pointers[600], nullptr) << label;
+        expect_split("a,b", SPLIT_ON_COMMAS, {"a", "b"});
+        capture_begin();
+        SplitArguments(U(text).c_str(), SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS);
+        capture_end();
+        expect_split("", SPLIT_ON_COMMAS, {});
+    }
+}
+
 TEST(Splitter, AtMost1024Arguments) {
     for (char sep : {' ', ','}) {
         uint32_t options = sep == ' ' ? uint32_t(SPLIT_ON_WHITESPACE) : uint32_t(SPLIT_ON_COMMAS);
