@@ -179,6 +179,33 @@ Captured capture_end() {
     return c;
 }
 
+static HANDLE broken_saved_out, broken_saved_err, broken_pipe_end;
+
+void streams_break(StreamFault fault) {
+    fflush(stdout);
+    fflush(stderr);
+    broken_saved_out = GetStdHandle(STD_OUTPUT_HANDLE);
+    broken_saved_err = GetStdHandle(STD_ERROR_HANDLE);
+    HANDLE h = nullptr;
+    broken_pipe_end = nullptr;
+    if (fault == StreamFault::Closed) {
+        h = reinterpret_cast<HANDLE>(uintptr_t(closed_handle()));
+    } else {
+        HANDLE r;
+        if (CreatePipe(&r, &broken_pipe_end, nullptr, 0)) CloseHandle(r);
+        h = broken_pipe_end;
+    }
+    SetStdHandle(STD_OUTPUT_HANDLE, h);
+    SetStdHandle(STD_ERROR_HANDLE, h);
+}
+
+void streams_restore() {
+    SetStdHandle(STD_OUTPUT_HANDLE, broken_saved_out);
+    SetStdHandle(STD_ERROR_HANDLE, broken_saved_err);
+    if (broken_pipe_end) CloseHandle(broken_pipe_end);
+    broken_pipe_end = nullptr;
+}
+
 #else
 
 std::string message_box_echo(const std::string& title, const std::string& text) {
@@ -236,6 +263,34 @@ Captured capture_end() {
     unlink(cap_out_path.c_str());
     unlink(cap_err_path.c_str());
     return c;
+}
+
+
+static int broken_saved_out = -1, broken_saved_err = -1;
+
+void streams_break(StreamFault fault) {
+    fflush(stdout);
+    fflush(stderr);
+    broken_saved_out = dup(1);
+    broken_saved_err = dup(2);
+    if (fault == StreamFault::Closed) {
+        close(1);
+        close(2);
+        return;
+    }
+    int p[2];
+    if (pipe(p) != 0) return;
+    close(p[0]);
+    dup2(p[1], 1);
+    dup2(p[1], 2);
+    close(p[1]);
+}
+
+void streams_restore() {
+    dup2(broken_saved_out, 1);
+    dup2(broken_saved_err, 2);
+    close(broken_saved_out);
+    close(broken_saved_err);
 }
 
 #endif

@@ -17,6 +17,14 @@ struct Captured {
 void capture_begin();
 Captured capture_end();
 
+// Standard output and standard error made unusable, as a shell may leave them: closed
+// handles, or a pipe whose reading end has gone (writes fail; on Linux they would raise
+// SIGPIPE). streams_restore() puts the real ones back. Open any handles a test needs
+// before breaking the streams: on Linux a closed descriptor number is free for reuse.
+enum class StreamFault { Closed, BrokenPipe };
+void streams_break(StreamFault fault);
+void streams_restore();
+
 // What showing a message box leaves on standard output: the stand-in's echo of title and
 // text on Linux; nothing on Windows, where the box is a window of its own.
 std::string message_box_echo(const std::string& title, const std::string& text);
