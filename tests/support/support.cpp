@@ -150,6 +150,11 @@ uint64_t closed_handle() {
     return h;
 }
 
+bool pipe_no_wait(uint64_t read_end) {
+    DWORD mode = PIPE_READMODE_BYTE | PIPE_NOWAIT;
+    return SetNamedPipeHandleState(reinterpret_cast<HANDLE>(uintptr_t(read_end)), &mode, nullptr, nullptr) != 0;
+}
+
 static HANDLE create_capture(const std::string& path) {
     return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -235,6 +240,12 @@ uint64_t closed_handle() {
     uint64_t h = open_temp_file("x", Access::Read);
     close_handle(h);
     return h;
+}
+
+bool pipe_no_wait(uint64_t read_end) {
+    int fd = int(read_end);
+    int flags = fcntl(fd, F_GETFL);
+    return flags != -1 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
 void capture_begin() {

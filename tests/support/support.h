@@ -36,6 +36,8 @@ uint64_t open_temp_file(const std::string& bytes, Access access, std::string* pa
 uint64_t open_path(const std::string& path, Access access);  // 0 on failure
 void close_handle(uint64_t h);
 bool make_pipe(uint64_t* read_end, uint64_t* write_end);
+// Reads from an empty pipe fail at once (no data) instead of waiting for a writer.
+bool pipe_no_wait(uint64_t read_end);
 std::string read_whole_file(const std::string& path);
 std::string temp_path(const std::string& stem);
 // A handle value that names nothing open.
