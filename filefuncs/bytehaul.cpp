@@ -34,54 +34,52 @@ bool take_format(uint32_t* format) {
     return !ArgGiven(2) || TakeWholeNumber(2, MSG_BAD_FORMAT, format);
 }
 
-// Pieces are copied a whole slot at a time where the slot fits in the result; what lands
-// past a piece is overwritten by the next one or cut off by the final NUL.
+// Pieces are copied a whole slot at a time; what lands past a piece is overwritten by the
+// next one or cut off by the final NUL.
 
-// Where every piece has the same length, where each one goes and how many fit are known
-// beforehand, so the pieces are placed without a running length to wait for.
-size_t join_fixed(char16_t* result, const uint8_t* bytes, uint32_t n, const PieceSet& set) {
-    const size_t piece = set.fixed_length;
-    const size_t fit = (BYTEHAUL_RESULT_CAP - 1) / piece;
-    const size_t whole_slots = (BYTEHAUL_RESULT_CAP - PIECE_SLOT) / piece + 1;
-    const size_t take = n < fit ? n : fit;
-    size_t i = 0;
-    for (; i < take && i < whole_slots; ++i) memcpy(result + i * piece, set.text[bytes[i]], sizeof set.text[0]);
-    for (; i < take; ++i) memcpy(result + i * piece, set.text[bytes[i]], piece * sizeof(char16_t));
-    return take;
+// Places the pieces of n bytes from at on, with no check: the caller has made sure that
+// every slot fits. Returns where the next piece goes.
+size_t place_pieces(char16_t* result, size_t at, const uint8_t* bytes, size_t n, const PieceSet& set) {
+    if (set.shortest == set.longest) {
+        // Where each piece goes is known beforehand; no running length to wait for.
+        const size_t piece = set.longest;
+#pragma GCC unroll 4
+        for (size_t i = 0; i < n; ++i) memcpy(result + at + i * piece, set.text[bytes[i]], sizeof set.text[0]);
+        return at + n * piece;
+    }
+#pragma GCC unroll 4
+    for (size_t i = 0; i < n; ++i) {
+        memcpy(result + at, set.text[bytes[i]], sizeof set.text[0]);
+        at += set.length[bytes[i]];
+    }
+    return at;
 }
 
-size_t join_varying(char16_t* result, const uint8_t* bytes, uint32_t n, const PieceSet& set, size_t* len) {
+// Joins the pieces of the bytes into result, never measuring the text. Returns false, with
+// the pieces that fitted left in result, when the text would reach the capacity.
+bool join_pieces(char16_t* result, const uint8_t* bytes, size_t n, const PieceSet& set) {
+    size_t at = 0;
     size_t i = 0;
+    // While a slot and the NUL after it fit, so does the piece: how many pieces surely fit
+    // follows from the longest one, and they go in without a check.
+    while (i < n && at + PIECE_SLOT < BYTEHAUL_RESULT_CAP) {
+        size_t sure = (BYTEHAUL_RESULT_CAP - 1 - PIECE_SLOT - at) / set.longest + 1;
+        size_t take = n - i < sure ? n - i : sure;
+        at = place_pieces(result, at, bytes + i, take, set);
+        i += take;
+    }
+    // The last few, near the capacity, one by one.
     for (; i < n; ++i) {
-        uint8_t b = bytes[i];
-        size_t piece = set.length[b];
-        if (*len + piece >= BYTEHAUL_RESULT_CAP) break;
-        if (*len + PIECE_SLOT <= BYTEHAUL_RESULT_CAP) memcpy(result + *len, set.text[b], sizeof set.text[b]);
-        else memcpy(result + *len, set.text[b], piece * sizeof(char16_t));
-        *len += piece;
+        size_t piece = set.length[bytes[i]];
+        if (at + piece >= BYTEHAUL_RESULT_CAP) {
+            result[at] = 0;
+            return false;
+        }
+        memcpy(result + at, set.text[bytes[i]], piece * sizeof(char16_t));
+        at += piece;
     }
-    return i;
-}
-
-// Joins the pieces of the bytes into result in one pass, never measuring the text.
-// Returns false, with the pieces that fitted left in result, when the text would reach
-// the capacity.
-bool join_pieces(char16_t* result, const uint8_t* bytes, uint32_t n, uint32_t code) {
-    const PieceSet& set = BytePieces(code);
-    size_t len = 0;
-    size_t joined;
-    if (set.fixed_length) {
-        joined = join_fixed(result, bytes, n, set);
-        len = joined * set.fixed_length;
-    } else {
-        joined = join_varying(result, bytes, n, set, &len);
-    }
-    if (joined < n) {
-        result[len] = 0;
-        return false;
-    }
-    if (len > 0 && result[len - 1] == u' ') --len;
-    result[len] = 0;
+    if (at > 0 && result[at - 1] == u' ') --at;
+    result[at] = 0;
     return true;
 }
 
@@ -95,8 +93,8 @@ int f_bytehaul(char16_t* buffer) {
     if (!TakeHandle(QUOTE_UPPER, &handle) || !take_count(&count) || !take_format(&format))
         return RESULT_REPORTED;
 
+    // Only the bytes the read reports are ever looked at.
     uint8_t bytes[MAX_READ_BYTES];
-    memset(bytes, 0, sizeof bytes);
     uint32_t got = 0;
     if (!ReadOnce(handle, bytes, count, &got)) {
         ReportReadError(buffer);
@@ -107,7 +105,7 @@ int f_bytehaul(char16_t* buffer) {
         return RESULT_OK;
     }
     if (got > count) got = count;  // a platform that claims more than was asked for
-    if (!join_pieces(buffer, bytes, got, format & FORMAT_CODE_BITS)) {
+    if (!join_pieces(buffer, bytes, got, BytePieces(format & FORMAT_CODE_BITS))) {
         ReportError(MSG_STRING_OVERFLOW);
         return RESULT_REPORTED;
     }

@@ -51,9 +51,11 @@ constexpr PieceSet make_set(uint32_t code) {
         put_piece(w, code, b);
         set.length[b] = w.n;
     }
-    set.fixed_length = set.length[0];
-    for (uint32_t b = 1; b < 256; ++b)
-        if (set.length[b] != set.fixed_length) set.fixed_length = 0;
+    set.shortest = set.longest = set.length[0];
+    for (uint32_t b = 1; b < 256; ++b) {
+        if (set.length[b] < set.shortest) set.shortest = set.length[b];
+        if (set.length[b] > set.longest) set.longest = set.length[b];
+    }
     return set;
 }
 

@@ -9,7 +9,7 @@ struct PieceSet {
     // Each piece ends in its one space; the slot after it is padding, zero.
     char16_t text[256][PIECE_SLOT];
     uint8_t length[256];
-    uint8_t fixed_length;  // the length of every piece when they are all alike, else 0
+    uint8_t shortest, longest;
 };
 
 // The pieces of format code 0 to 7 (taken modulo 8).

@@ -239,6 +239,64 @@ TEST(Bytehaul, ResultOverflowAt16384Characters) {
     }
 }
 
+// The notations written out one byte at a time, to hold the joined result against.
+std::string piece_of(unsigned code, unsigned char b) {
+    char s[16];
+    int v = b < 128 ? b : b - 256;
+    switch (code) {
+    case 0: snprintf(s, sizeof s, "%u ", unsigned(b)); break;
+    case 3: snprintf(s, sizeof s, "%d ", v); break;
+    case 4: snprintf(s, sizeof s, "%+d ", v); break;
+    default: ADD_FAILURE() << "no reference for code " << code; s[0] = 0;
+    }
+    return s;
+}
+
+// Pieces of mixed lengths: the result is checked against the capacity in stretches, so
+// an overflow is tried at every kind of place. Bytes are drawn with a given share of the
+// longest pieces, which moves the place where the text reaches 16384 characters.
+TEST(Bytehaul, MixedPieceLengthsUpToTheCapacity) {
+    const unsigned char longest[] = {0xC8, 0x80, 0x80};     // "200 ", "-128 ", "-128 "
+    const unsigned char others[] = {0x07, 0x2A, 0x64, 0xF6};  // one to three digits, both signs
+    unsigned seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (unsigned code : {0u, 3u, 4u}) {
+        for (unsigned share : {0u, 50u, 90u, 97u, 99u, 100u}) {
+            std::string bytes;
+            for (int i = 0; i < 4096; ++i) {
+                bool is_long = next() % 100 < share;
+                bytes += char(is_long ? longest[code == 0 ? 0 : 1] : others[next() % 4]);
+            }
+            std::string want;
+            bool overflows = false;
+            for (unsigned char b : bytes) {
+                std::string piece = piece_of(code, b);
+                if (want.size() + piece.size() >= 16384) {
+                    overflows = true;
+                    break;
+                }
+                want += piece;
+            }
+            if (!overflows) want.pop_back();
+            TempFile f(bytes, Access::Read);
+            Call c = bytehaul(with_handle(f.handle, ",4096," + std::to_string(code)));
+            std::string label = "code " + std::to_string(code) + " share " + std::to_string(share);
+            EXPECT_TRUE(c.guard_ok) << label;
+            EXPECT_EQ(c.rc, overflows ? -1 : 0) << label;
+            EXPECT_EQ(c.result, want) << label;
+        }
+    }
+    // Texts of exactly 16383 characters (all four-character pieces but one) fit; 16384 do not.
+    for (size_t short_ones : {0, 1}) {
+        std::string bytes(4096 - short_ones, char(0xC8));
+        bytes += std::string(short_ones, char(0x2A));
+        TempFile f(bytes, Access::Read);
+        Call c = bytehaul(with_handle(f.handle, ",4096,0"));
+        EXPECT_EQ(c.rc, short_ones ? 0 : -1) << short_ones;
+        EXPECT_EQ(c.result.size(), short_ones ? 16382u : 16380u) << short_ones;
+    }
+}
+
 std::string splitter_overflow_line() {
     return std::string(ERROR_PREFIX) + "Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n";
 }
