@@ -8,7 +8,9 @@
 
 int WriteErrorPrefix(void) {
     // Sized for the longest expansion the shell can give: a batch file's path may be long.
-    char16_t buffer[SHELL_EXPAND_MAX + 1] = u"%_batch";
+    // Not zeroed first: only the text up to its NUL is ever read.
+    char16_t buffer[SHELL_EXPAND_MAX + 1];
+    text_copy(buffer, SHELL_EXPAND_MAX + 1, u"%_batch");
     Qprintf(sys_stderr_handle(), MSG_PREFIX, BYTEHAUL_NAME);
     ExpandVariables(buffer, 1);
     if (buffer[0] == u'0') return 0;
