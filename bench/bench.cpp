@@ -79,10 +79,15 @@ void bare_read(benchmark::State& state) {
         benchmark::DoNotOptimize(bytes);
     }
 }
-BENCHMARK(bare_read)->Arg(1)->Arg(4)->Arg(8)->Arg(READ_SIZE);
+// The largest counts whose text always fits in notations whose text of 4096 bytes cannot.
+const int FITS_5_CHARACTERS = 3276;  // codes 1 and 4 (and 3)
+const int FITS_6_CHARACTERS = 2730;  // code 5
+const int FITS_4_CHARACTERS = 4095;  // code 6
+
+BENCHMARK(bare_read)->Arg(1)->Arg(4)->Arg(8)->Arg(FITS_6_CHARACTERS)->Arg(FITS_5_CHARACTERS)->Arg(FITS_4_CHARACTERS)->Arg(READ_SIZE);
 
 void bytehaul(benchmark::State& state) {
-    std::u16string args = number(data_fd) + u"," + number(READ_SIZE) + u"," + number(state.range(0));
+    std::u16string args = number(data_fd) + u"," + number(state.range(1)) + u"," + number(state.range(0));
     int rc = 0;
     int saved = silence_stderr();
     for (auto _ : state) {
@@ -94,7 +99,13 @@ void bytehaul(benchmark::State& state) {
     restore_stderr(saved);
     if (rc != RESULT_OK) state.SetLabel("String overflow");
 }
-BENCHMARK(bytehaul)->ArgName("code")->DenseRange(0, 7);
+BENCHMARK(bytehaul)
+    ->ArgNames({"code", "count"})
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 7, 1), {READ_SIZE}})
+    ->Args({1, FITS_5_CHARACTERS})
+    ->Args({4, FITS_5_CHARACTERS})
+    ->Args({5, FITS_6_CHARACTERS})
+    ->Args({6, FITS_4_CHARACTERS});
 
 void inthaul(benchmark::State& state) {
     std::u16string args = number(data_fd) + u"," + number(state.range(0));
