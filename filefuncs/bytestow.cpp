@@ -1,6 +1,4 @@
 // @BYTESTOW[handle,val1 val2 ...]: the bytes given as numbers, written in one piece.
-#include <string.h>
-
 #include "args/number.h"
 #include "args/split.h"
 #include "filefuncs/fileargs.h"
@@ -70,8 +68,8 @@ bool take_values(uint8_t* bytes, uint32_t* held) {
 
 int f_bytestow(char16_t* buffer) {
     if (!buffer) return RESULT_NULL_ARGUMENT;
+    // Only the bytes held are ever written.
     uint8_t bytes[MAX_WRITE_BYTES];
-    memset(bytes, 0, sizeof bytes);
     uint32_t held = 0;
     uint32_t written = 0;
     SplitArguments(buffer, SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE);
