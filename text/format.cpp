@@ -33,13 +33,13 @@ int digits(uint64_t v, unsigned base, bool upper, char16_t* tmp_end) {
     return n;
 }
 
-struct Spec {
+struct Conversion {
     bool zero, plus, left, blank;
     int width;
     int precision;  // -1 when absent
 };
 
-void emit_number(Out& o, const Spec& sp, uint64_t magnitude, char16_t sign, unsigned base, bool upper) {
+void emit_number(Out& o, const Conversion& sp, uint64_t magnitude, char16_t sign, unsigned base, bool upper) {
     char16_t tmp[24];
     int n = digits(magnitude, base, upper, tmp + 24);
     int len = n + (sign ? 1 : 0);
@@ -51,7 +51,7 @@ void emit_number(Out& o, const Spec& sp, uint64_t magnitude, char16_t sign, unsi
     if (sp.left) put_n(o, u' ', pad);
 }
 
-void emit_text(Out& o, const Spec& sp, const char16_t* s) {
+void emit_text(Out& o, const Conversion& sp, const char16_t* s) {
     static const char16_t null_text[] = u"(null)";
     if (!s) s = null_text;
     size_t n = sp.precision >= 0 ? text_len_bounded(s, size_t(sp.precision)) : text_len(s);
@@ -85,7 +85,7 @@ size_t text_vformat(char16_t* out, size_t cap, const char16_t* fmt, va_list ap) 
             continue;
         }
         ++p;
-        Spec sp{false, false, false, false, 0, -1};
+        Conversion sp{false, false, false, false, 0, -1};
         for (;; ++p) {
             if (*p == u'0') sp.zero = true;
             else if (*p == u'+') sp.plus = true;
