@@ -105,7 +105,8 @@ BENCHMARK(bytehaul)
     ->Args({1, FITS_5_CHARACTERS})
     ->Args({4, FITS_5_CHARACTERS})
     ->Args({5, FITS_6_CHARACTERS})
-    ->Args({6, FITS_4_CHARACTERS});
+    ->Args({6, FITS_4_CHARACTERS})
+    ->Args({0x82, READ_SIZE});  // code 2 with the lower-case flag, as xxd writes hex
 
 void inthaul(benchmark::State& state) {
     std::u16string args = number(data_fd) + u"," + number(state.range(0));

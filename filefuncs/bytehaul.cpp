@@ -55,9 +55,10 @@ size_t place_pieces(char16_t* result, size_t at, const uint8_t* bytes, size_t n,
     return at;
 }
 
-// Joins the pieces of the bytes into result, never measuring the text. Returns false, with
-// the pieces that fitted left in result, when the text would reach the capacity.
-bool join_pieces(char16_t* result, const uint8_t* bytes, size_t n, const PieceSet& set) {
+// Joins the pieces of the bytes into result, never measuring the text, and gives its length.
+// Returns false, with the pieces that fitted left in result, when the text would reach the
+// capacity.
+bool join_pieces(char16_t* result, const uint8_t* bytes, size_t n, const PieceSet& set, size_t* length) {
     size_t at = 0;
     size_t i = 0;
     // While a slot and the NUL after it fit, so does the piece: how many pieces surely fit
@@ -80,6 +81,25 @@ bool join_pieces(char16_t* result, const uint8_t* bytes, size_t n, const PieceSe
     }
     if (at > 0 && result[at - 1] == u' ') --at;
     result[at] = 0;
+    *length = at;
+    return true;
+}
+
+void lower_case(char16_t* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) text[i] = text_lower(text[i]);
+}
+
+// The text of the bytes in the notation format asks for; false when it would reach the
+// capacity. The lower-case flag applies to a finished text, and the pieces an overflow
+// leaves behind keep their upper-case letters: so lower-case pieces are joined only where
+// the text surely fits, and elsewhere the flag is applied after the join.
+bool write_text(char16_t* result, const uint8_t* bytes, size_t n, uint32_t format) {
+    const uint32_t code = format & FORMAT_CODE_BITS;
+    const bool lower = (format & FORMAT_LOWER_CASE) != 0;
+    const bool lower_pieces = lower && n * BytePieces(code, false).longest < BYTEHAUL_RESULT_CAP;
+    size_t length;
+    if (!join_pieces(result, bytes, n, BytePieces(code, lower_pieces), &length)) return false;
+    if (lower && !lower_pieces) lower_case(result, length);
     return true;
 }
 
@@ -105,10 +125,9 @@ int f_bytehaul(char16_t* buffer) {
         return RESULT_OK;
     }
     if (got > count) got = count;  // a platform that claims more than was asked for
-    if (!join_pieces(buffer, bytes, got, BytePieces(format & FORMAT_CODE_BITS))) {
+    if (!write_text(buffer, bytes, got, format)) {
         ReportError(MSG_STRING_OVERFLOW);
         return RESULT_REPORTED;
     }
-    if (format & FORMAT_LOWER_CASE) text_lower_inplace(buffer, BYTEHAUL_RESULT_CAP);
     return RESULT_OK;
 }

@@ -44,12 +44,16 @@ constexpr void put_piece(Writer& w, uint32_t code, uint32_t byte) {
     put(w, u' ');
 }
 
-constexpr PieceSet make_set(uint32_t code) {
+constexpr char16_t lower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+constexpr PieceSet make_set(uint32_t code, bool lower_case) {
     PieceSet set{};
     for (uint32_t b = 0; b < 256; ++b) {
         Writer w{set.text[b], 0};
         put_piece(w, code, b);
         set.length[b] = w.n;
+        if (lower_case)
+            for (char16_t& c : set.text[b]) c = lower(c);
     }
     set.shortest = set.longest = set.length[0];
     for (uint32_t b = 1; b < 256; ++b) {
@@ -59,9 +63,13 @@ constexpr PieceSet make_set(uint32_t code) {
     return set;
 }
 
-constexpr PieceSet piece_sets[8] = {make_set(0), make_set(1), make_set(2), make_set(3),
-                                    make_set(4), make_set(5), make_set(6), make_set(7)};
+constexpr PieceSet piece_sets[2][8] = {
+    {make_set(0, false), make_set(1, false), make_set(2, false), make_set(3, false),
+     make_set(4, false), make_set(5, false), make_set(6, false), make_set(7, false)},
+    {make_set(0, true), make_set(1, true), make_set(2, true), make_set(3, true),
+     make_set(4, true), make_set(5, true), make_set(6, true), make_set(7, true)},
+};
 
 }  // namespace
 
-const PieceSet& BytePieces(uint32_t code) { return piece_sets[code & 7]; }
+const PieceSet& BytePieces(uint32_t code, bool lower_case) { return piece_sets[lower_case][code & 7]; }

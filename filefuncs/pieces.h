@@ -12,5 +12,5 @@ struct PieceSet {
     uint8_t shortest, longest;
 };
 
-// The pieces of format code 0 to 7 (taken modulo 8).
-const PieceSet& BytePieces(uint32_t code);
+// The pieces of format code 0 to 7 (taken modulo 8), with the letters in lower case if asked.
+const PieceSet& BytePieces(uint32_t code, bool lower_case);

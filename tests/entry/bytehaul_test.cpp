@@ -239,6 +239,33 @@ TEST(Bytehaul, ResultOverflowAt16384Characters) {
     }
 }
 
+// The lower-case flag turns a finished text into lower case; the pieces that fitted before
+// an overflow keep their upper-case digits.
+TEST(Bytehaul, LowerCaseFlagAndOverflow) {
+    struct Case {
+        size_t bytes;
+        const char* fmt;
+        int rc;
+        const char* piece;  // with its space
+        size_t pieces;
+    } cases[] = {
+        {3276, "0x81", 0, "0xab ", 3276},  {3277, "0x81", -1, "0xAB ", 3276},
+        {4096, "0x81", -1, "0xAB ", 3276}, {4096, "0x82", 0, "ab ", 4096},
+        {4096, "0x87", 0, "ab ", 4096},    {4096, "0x86", -1, "253 ", 4095},
+    };
+    for (const Case& k : cases) {
+        TempFile f(std::string(k.bytes, char(0xAB)), Access::Read);
+        Call c = bytehaul(with_handle(f.handle, std::string(",4096,") + k.fmt));
+        std::string want;
+        for (size_t i = 0; i < k.pieces; ++i) want += k.piece;
+        if (k.rc == 0) want.pop_back();
+        std::string label = std::to_string(k.bytes) + " bytes, fmt " + k.fmt;
+        EXPECT_EQ(c.rc, k.rc) << label;
+        EXPECT_EQ(c.result, want) << label;
+        EXPECT_EQ(c.err, k.rc ? std::string(ERROR_PREFIX) + "String overflow\r\n" : "") << label;
+    }
+}
+
 // The notations written out one byte at a time, to hold the joined result against.
 std::string piece_of(unsigned code, unsigned char b) {
     char s[16];
