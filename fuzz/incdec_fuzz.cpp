@@ -55,9 +55,14 @@ bool read_v(std::u16string* value) {
     return true;
 }
 
+// Whether an option /letter can be among the arguments: the text, with the quotes that
+// the splitter takes out taken out, holds a slash and the letter in either case.
 bool mentions_option(const std::u16string& text, char16_t letter) {
-    for (size_t i = 0; i + 1 < text.size(); ++i)
-        if (text[i] == u'/' && text_upper(text[i + 1]) == letter) return true;
+    std::u16string bare;
+    for (char16_t c : text)
+        if (c != u'"') bare.push_back(c);
+    for (size_t i = 0; i + 1 < bare.size(); ++i)
+        if (bare[i] == u'/' && text_upper(bare[i + 1]) == letter) return true;
     return false;
 }
 
