@@ -82,41 +82,41 @@ std::u16string to16(const std::string& s) { return std::u16string(s.begin(), s.e
 void checked_against_c_library(size_t cap, Reader r) {
     uint8_t flags = r.byte(), wmode = r.byte(), pmode = r.byte(), size = r.byte(), letter = r.byte();
     Directive d;
-    std::string conv = "%";
-    if (flags & 1) conv += '0';
-    if (flags & 2) conv += '+';
-    if (flags & 4) conv += '-';
-    if (flags & 8) conv += ' ';
+    std::string directive = "%";
+    if (flags & 1) directive += '0';
+    if (flags & 2) directive += '+';
+    if (flags & 4) directive += '-';
+    if (flags & 8) directive += ' ';
     static const char letters[] = "diuxXos";
     char conv = letters[letter % 7];
     bool is_string = conv == 's';
-    if (is_string && (flags & 1)) conv.erase(conv.find('0'), 1);  // '0' with %s has no C meaning
+    if (is_string && (flags & 1)) directive.erase(directive.find('0'), 1);  // '0' with %s has no C meaning
     switch (wmode % 3) {
-    case 1: conv += std::to_string(r.byte() % 40); break;
+    case 1: directive += std::to_string(r.byte() % 40); break;
     case 2:
-        conv += '*';
+        directive += '*';
         d.star_width = true;
         d.width = int(int8_t(r.byte())) % 40;
         break;
     }
     if (is_string) {  // precision has a C meaning for integers that this formatter leaves out
         switch (pmode % 3) {
-        case 1: conv += "." + std::to_string(r.byte() % 40); break;
+        case 1: directive += "." + std::to_string(r.byte() % 40); break;
         case 2:
-            conv += ".*";
+            directive += ".*";
             d.star_precision = true;
             d.precision = int(int8_t(r.byte()));
             break;
         }
     }
-    std::string conv16 = conv, conv8 = conv;
+    std::string directive16 = directive, directive8 = directive;
     bool wide64 = !is_string && (size % 3) != 0;
     if (wide64) {
-        conv16 += (size % 3) == 1 ? "I64" : "ll";
-        conv8 += "ll";
+        directive16 += (size % 3) == 1 ? "I64" : "ll";
+        directive8 += "ll";
     }
-    conv16 += conv;
-    conv8 += conv;
+    directive16 += conv;
+    directive8 += conv;
     bool is_signed = conv == 'd' || conv == 'i';
     d.kind = is_string ? K_STRING : is_signed ? (wide64 ? K_I64 : K_INT) : (wide64 ? K_U64 : K_UNSIGNED);
     for (int i = 0; i < 8; ++i) d.value = d.value << 8 | r.byte();
@@ -127,8 +127,8 @@ void checked_against_c_library(size_t cap, Reader r) {
     std::u16string str16 = to16(str);
     string16 = str16.c_str();
     string8 = str.c_str();
-    std::u16string fmt16 = to16(before + conv16 + after);
-    std::string fmt8 = before + conv8 + after;
+    std::u16string fmt16 = to16(before + directive16 + after);
+    std::string fmt8 = before + directive8 + after;
 
     char expected[8192];
     dispatch(d, [&](auto... xs) -> size_t { return size_t(snprintf(expected, sizeof expected, fmt8.c_str(), narrow(xs)...)); });
