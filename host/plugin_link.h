@@ -5,20 +5,8 @@
 
 #include <string>
 
-// The registration record, as the shell reads it. Only the first nine fields are the
-// plug-in's; the shell reads nothing after them. It carries the plug-in's name for the
-// type, so that a checked build sees GetPluginInfo called through its own type.
-struct PluginInfo {
-    const char16_t* name;
-    const char16_t* author;
-    const char16_t* email;
-    const char16_t* web_page;
-    const char16_t* description;
-    const char16_t* functions;
-    int32_t major;
-    int32_t minor;
-    int32_t build;
-};
+// The registration record's layout is the one the plug-in publishes.
+#include "plugin/exports.h"
 
 // Loads the library, reads its record and looks up every listed name. Warnings about
 // listed names without an export go to standard error; false only when the library

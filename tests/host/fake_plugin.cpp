@@ -3,27 +3,12 @@
 // export, and has no Usage, Help, InitializePlugin or ShutdownPlugin.
 #include <stdint.h>
 
-#if defined(_WIN32)
-#define FAKE_EXPORT extern "C" __declspec(dllexport)
-#else
-#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
+#include "plugin/exports.h"
 
-// The record under the name the host calls it by.
-struct PluginInfo {
-    const char16_t* name;
-    const char16_t* author;
-    const char16_t* email;
-    const char16_t* web_page;
-    const char16_t* description;
-    const char16_t* functions;
-    int32_t major, minor, build;
-};
+#define FAKE_EXPORT PLUGIN_EXPORT
 
 namespace {
 PluginInfo record;
-const int RESULT_CAP = 1024;
-const int BYTEHAUL_CAP = 16384;
 }  // namespace
 
 FAKE_EXPORT PluginInfo* GetPluginInfo() {
@@ -37,13 +22,13 @@ FAKE_EXPORT int f_echoargs(char16_t*) { return 0; }
 
 // One character past the 1024 it may use.
 FAKE_EXPORT int f_overrun(char16_t* b) {
-    for (int i = 0; i <= RESULT_CAP; ++i) b[i] = u'x';
+    for (unsigned i = 0; i <= RESULT_CAP; ++i) b[i] = u'x';
     return 0;
 }
 
 // All 1024 characters, no terminator.
 FAKE_EXPORT int f_noterm(char16_t* b) {
-    for (int i = 0; i < RESULT_CAP; ++i) b[i] = u'y';
+    for (unsigned i = 0; i < RESULT_CAP; ++i) b[i] = u'y';
     return 0;
 }
 
@@ -51,8 +36,8 @@ FAKE_EXPORT int f_fail(char16_t*) { return 5; }
 
 // Every character of the larger buffer the byte reader is given.
 FAKE_EXPORT int f_bytehaul(char16_t* b) {
-    for (int i = 0; i < BYTEHAUL_CAP - 1; ++i) b[i] = char16_t(u'a' + i % 26);
-    b[BYTEHAUL_CAP - 1] = 0;
+    for (unsigned i = 0; i < BYTEHAUL_RESULT_CAP - 1; ++i) b[i] = char16_t(u'a' + i % 26);
+    b[BYTEHAUL_RESULT_CAP - 1] = 0;
     return 0;
 }
 
