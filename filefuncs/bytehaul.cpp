@@ -85,10 +85,6 @@ bool join_pieces(char16_t* result, const uint8_t* bytes, size_t n, const PieceSe
     return true;
 }
 
-void lower_case(char16_t* text, size_t length) {
-    for (size_t i = 0; i < length; ++i) text[i] = text_lower(text[i]);
-}
-
 // The text of the bytes in the notation format asks for; false when it would reach the
 // capacity. The lower-case flag applies to a finished text, and the pieces an overflow
 // leaves behind keep their upper-case letters: so lower-case pieces are joined only where
@@ -99,7 +95,7 @@ bool write_text(char16_t* result, const uint8_t* bytes, size_t n, uint32_t forma
     const bool lower_pieces = lower && n * BytePieces(code, false).longest < BYTEHAUL_RESULT_CAP;
     size_t length;
     if (!join_pieces(result, bytes, n, BytePieces(code, lower_pieces), &length)) return false;
-    if (lower && !lower_pieces) lower_case(result, length);
+    if (lower && !lower_pieces) text_lower_inplace(result, length);
     return true;
 }
 
