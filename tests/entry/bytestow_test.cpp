@@ -65,7 +65,7 @@ TEST(Bytestow, FailedWritesAnswerMinusOneQuietly) {
     EXPECT_EQ(r.contents(), "abc");
 
     Call nowhere = call_entry_with(
-        f_bytestow, [] { return handle_arg(closed_handle()) + u",41"; }, RESULT_CAP);
+        f_bytestow, [] { return handle_arg(closed_handle()) + u",41"; }, SHELL_RESULT_CAP);
     EXPECT_EQ(nowhere.rc, 0);
     EXPECT_EQ(nowhere.result, "-1");
     EXPECT_EQ(nowhere.err, "");

@@ -112,7 +112,7 @@ std::string read_error_line(const std::string& system) {
 
 TEST(Inthaul, ReadFailuresGiveTheSystemText) {
     Call closed = call_entry_with(
-        f_inthaul, [] { return handle_arg(closed_handle()) + u",4"; }, RESULT_CAP);
+        f_inthaul, [] { return handle_arg(closed_handle()) + u",4"; }, SHELL_RESULT_CAP);
     EXPECT_EQ(closed.rc, -1);
     EXPECT_EQ(closed.result, system_text(SYS_ERROR_INVALID_HANDLE));
     EXPECT_EQ(closed.err, read_error_line(closed.result));
