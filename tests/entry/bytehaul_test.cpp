@@ -32,6 +32,10 @@ TEST(Bytehaul, ResultTable) {
         {",3,0x100", "65 255 0"},
         {",3,0x87", "41 ff 00"},
         {",3,0o201", "0x41 0xff 0x00"},
+        // A quoted blank is an absent argument: count 1, format 2.
+        {",\" \"", "41"},
+        {",3,\" \"", "41 FF 00"},
+        {",\"\t \",0", "65"},
         // Blanks around an argument go; a fourth argument is ignored.
         {" , 3 , 1 ", "0x41 0xFF 0x00"},
         {",3,1,anything at all", "0x41 0xFF 0x00"},
@@ -172,6 +176,7 @@ TEST(Bytehaul, ArgumentErrorsInTheirOrder) {
         {"", "Missing handle\r\n"},
         {",3", "Missing handle\r\n"},
         {" ,3", "Missing handle\r\n"},
+        {"\" \",3", "Missing handle\r\n"},
         {"abc", "Bad handle: \"ABC\"\r\n"},
         {"0xzz,4097,q", "Bad handle: \"0XZZ\"\r\n"},
         {"12a", "Bad handle: \"12A\"\r\n"},
@@ -181,6 +186,7 @@ TEST(Bytehaul, ArgumentErrorsInTheirOrder) {
         {"4294967296", "Bad handle: \"4294967296\"\r\n"},
         {"\"1\"x", "Bad handle: \"1X\"\r\n"},
         {"H,12a", "Bad count: \"12A\"\r\n"},
+        {"H,1 2", "Bad count: \"1 2\"\r\n"},  // commas alone separate
         {"H,-1", "Bad count: \"-1\"\r\n"},
         {"H,4294967296", "Bad count: \"4294967296\"\r\n"},
         {"H,0x1g,q", "Bad count: \"0X1G\"\r\n"},
