@@ -119,6 +119,9 @@ const struct {
     {"-0x5", "1", "-1"},
     {"+0x5", "1", "-1"},
     {"0o78", "0o010", "0o006"},
+    // "0x" or "0o" without a digit of its base is the decimal 0, and keeps decimal notation.
+    {"0xG", "1", "-1"},
+    {"0o8", "1", "-1"},
     {"- 5", "1", "-1"},
     {"9223372036854775808", "1", "-1"},
     {"x5", "1", "-1"},
