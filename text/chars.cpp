@@ -1,10 +1,5 @@
 #include "text/chars.h"
 
-bool text_is_wide_space(char16_t c) {
-    return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
-           c == 0x202F || c == 0x205F || c == 0x3000;
-}
-
 size_t text_len(const char16_t* s) {
     const char16_t* p = s;
     while (*p) ++p;

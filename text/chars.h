@@ -1,26 +1,26 @@
-// Character classes and small bounded string helpers for UTF-16 text.
-// The same fixed rules on every build: no locale, no wchar_t.
+// Character classes and small bounded string helpers for UTF-16 text. No locale, no
+// wchar_t: fixed rules up to U+00FF, the platform's classification above.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
 
-// The Unicode White_Space characters above U+00FF.
-bool text_is_wide_space(char16_t c);
-// U+0009..U+000D, U+0020, U+00A0, and the Unicode White_Space characters above U+00FF.
-// Inline, as the splitter asks it of every character.
-inline bool text_is_space(char16_t c) {
+#include "platform/classify.h"
+
+// U+0009..U+000D, U+0020, U+00A0, and above U+00FF what the platform counts as space.
+// Inline, as the splitter asks it of every character; a constant for characters up to U+00FF.
+constexpr bool text_is_space(char16_t c) {
     if (c <= 0xFF) return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0xA0;
-    return text_is_wide_space(c);
+    return sys_is_wide_space(c);
 }
 // ASCII 0-9 only.
-inline bool text_is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
-inline bool text_is_hex_digit(char16_t c) {
+constexpr bool text_is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+constexpr bool text_is_hex_digit(char16_t c) {
     return text_is_digit(c) || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
 // ASCII letters only.
-inline bool text_is_alpha(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
-inline char16_t text_upper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
-inline char16_t text_lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+constexpr bool text_is_alpha(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+constexpr char16_t text_upper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+constexpr char16_t text_lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
 
 size_t text_len(const char16_t* s);
 // Length of s, looking at no more than max characters.

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "tests/entry/filefunc_calls.h"
-#include "text/format.h"
 
 namespace {
 
@@ -33,6 +32,10 @@ TEST(Bytehaul, ResultTable) {
         {",3,0x100", "65 255 0"},
         {",3,0x87", "41 ff 00"},
         {",3,0o201", "0x41 0xff 0x00"},
+        // A quoted blank is an absent argument: count 1, format 2.
+        {",\" \"", "41"},
+        {",3,\" \"", "41 FF 00"},
+        {",\"\t \",0", "65"},
         // Blanks around an argument go; a fourth argument is ignored.
         {" , 3 , 1 ", "0x41 0xFF 0x00"},
         {",3,1,anything at all", "0x41 0xFF 0x00"},
@@ -48,20 +51,19 @@ TEST(Bytehaul, ResultTable) {
     }
 }
 
-// Every byte value in every notation, against the formatter given each piece's format.
+// Every byte value in every notation, against the C library's printf given each piece's format.
 TEST(Bytehaul, EveryByteInEveryNotation) {
-    const char16_t* const piece_formats[8] = {u"%u ",  u"0x%02X ", u"%02X ",  u"%d ",
-                                              u"%+d ", u"0o%03o ", u"%03o ", u"%02X "};
+    const char* const piece_formats[8] = {"%u ", "0x%02X ", "%02X ", "%d ", "%+d ", "0o%03o ", "%03o ", "%02X "};
     std::string all;
     for (int b = 0; b < 256; ++b) all += char(b);
     for (unsigned fmt = 0; fmt < 0x100; fmt += (fmt & 7) == 7 ? 0x79 : 1) {
         unsigned code = fmt & 7;
         std::string want;
         for (int b = 0; b < 256; ++b) {
-            char16_t piece[16];
-            int value = (code == 3 || code == 4) ? int(int8_t(uint8_t(b))) : b;
-            text_format(piece, 16, piece_formats[code], value);
-            want += U8(piece);
+            char piece[16];
+            if (code == 3 || code == 4) snprintf(piece, sizeof piece, piece_formats[code], int(int8_t(uint8_t(b))));
+            else snprintf(piece, sizeof piece, piece_formats[code], unsigned(b));
+            want += piece;
         }
         want.pop_back();
         if (fmt & 0x80)
@@ -129,7 +131,7 @@ std::string read_error_line(const std::string& system) {
 
 TEST(Bytehaul, ReadFailuresGiveTheSystemText) {
     Call closed = call_entry_with(
-        f_bytehaul, [] { return handle_arg(closed_handle()) + u",4"; }, BYTEHAUL_RESULT_CAP);
+        f_bytehaul, [] { return handle_arg(closed_handle()) + u",4"; }, SHELL_BYTEHAUL_CAP);
     EXPECT_EQ(closed.rc, -1);
     EXPECT_EQ(closed.result, system_text(SYS_ERROR_INVALID_HANDLE));
     EXPECT_EQ(closed.err, read_error_line(closed.result));
@@ -174,6 +176,7 @@ TEST(Bytehaul, ArgumentErrorsInTheirOrder) {
         {"", "Missing handle\r\n"},
         {",3", "Missing handle\r\n"},
         {" ,3", "Missing handle\r\n"},
+        {"\" \",3", "Missing handle\r\n"},
         {"abc", "Bad handle: \"ABC\"\r\n"},
         {"0xzz,4097,q", "Bad handle: \"0XZZ\"\r\n"},
         {"12a", "Bad handle: \"12A\"\r\n"},
@@ -183,6 +186,7 @@ TEST(Bytehaul, ArgumentErrorsInTheirOrder) {
         {"4294967296", "Bad handle: \"4294967296\"\r\n"},
         {"\"1\"x", "Bad handle: \"1X\"\r\n"},
         {"H,12a", "Bad count: \"12A\"\r\n"},
+        {"H,1 2", "Bad count: \"1 2\"\r\n"},  // commas alone separate
         {"H,-1", "Bad count: \"-1\"\r\n"},
         {"H,4294967296", "Bad count: \"4294967296\"\r\n"},
         {"H,0x1g,q", "Bad count: \"0X1G\"\r\n"},
@@ -195,7 +199,7 @@ TEST(Bytehaul, ArgumentErrorsInTheirOrder) {
         // Quoted texts are upper-cased by the system's rules, beyond ASCII.
         {"H,1,\xc3\xa4", "Bad format: \"\xc3\x84\"\r\n"},
     };
-    for (const Bad& b : cases) expect_rejected(f_bytehaul, BYTEHAUL_RESULT_CAP, b, "\x7F", ",1", "7F");
+    for (const Bad& b : cases) expect_rejected(f_bytehaul, SHELL_BYTEHAUL_CAP, b, "\x7F", ",1", "7F");
 }
 
 // A run of one byte value in one notation. The result holds all the pieces when they fit

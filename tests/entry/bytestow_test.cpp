@@ -26,6 +26,9 @@ TEST(Bytestow, WritesTheValuesInOnePiece) {
         {"", "0", ""},
         {",", "0", ""},
         {",, ,", "0", ""},
+        // A quoted blank is an absent value, skipped.
+        {",\" \"", "0", ""},
+        {",41 \" \" 42", "2", "AB"},
     };
     for (const auto& r : rows) {
         TempFile f("", Access::ReadWrite);
@@ -65,7 +68,7 @@ TEST(Bytestow, FailedWritesAnswerMinusOneQuietly) {
     EXPECT_EQ(r.contents(), "abc");
 
     Call nowhere = call_entry_with(
-        f_bytestow, [] { return handle_arg(closed_handle()) + u",41"; }, RESULT_CAP);
+        f_bytestow, [] { return handle_arg(closed_handle()) + u",41"; }, SHELL_RESULT_CAP);
     EXPECT_EQ(nowhere.rc, 0);
     EXPECT_EQ(nowhere.result, "-1");
     EXPECT_EQ(nowhere.err, "");
@@ -103,10 +106,14 @@ TEST(Bytestow, BadArgumentsWriteNothing) {
         {"", "Missing handle\r\n"},
         {",41", "Missing handle\r\n"},
         {" ,41", "Missing handle\r\n"},
+        {"\" \",41", "Missing handle\r\n"},
         {"12z,41", "Bad handle: \"12Z\"\r\n"},
         {"0x1fq,41", "Bad handle: \"0X1FQ\"\r\n"},
         {"h", "Bad handle: \"H\"\r\n"},
         {"-1 41", "Bad handle: \"-1\"\r\n"},
+        // The handle is quoted as the splitter left it: ASCII letters upper-cased, no others.
+        {"z\xc3\xa4\xc3\xbf,41", "Bad handle: \"Z\xc3\xa4\xc3\xbf\"\r\n"},
+        {"0x1f\xd0\xb6 41", "Bad handle: \"0X1F\xd0\xb6\"\r\n"},
         {"H,100", "Value must be 0 \xe2\x80\x93 0xFF: 100\r\n"},
         {"H,FFFFFFFF", "Value must be 0 \xe2\x80\x93 0xFF: FFFFFFFF\r\n"},
         {"H,#256", "Value must be 0 \xe2\x80\x93 0xFF: #256\r\n"},

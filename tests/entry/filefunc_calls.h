@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "plugin/errors.h"
 #include "platform/platform.h"
 #include "plugin/exports.h"
+#include "tests/entry/system_texts.h"
 #include "tests/support/support.h"
 
 struct Call {
@@ -43,21 +43,17 @@ inline Call call_entry(int (*fn)(char16_t*), const std::u16string& args, size_t 
     return call_entry_with(fn, [&] { return args; }, cap);
 }
 
-inline Call bytehaul(const std::u16string& args) { return call_entry(f_bytehaul, args, BYTEHAUL_RESULT_CAP); }
-inline Call inthaul(const std::u16string& args) { return call_entry(f_inthaul, args, RESULT_CAP); }
-inline Call bytestow(const std::u16string& args) { return call_entry(f_bytestow, args, RESULT_CAP); }
+// The capacities the shell's result buffer is taken to have, written out here on their own.
+const size_t SHELL_RESULT_CAP = 1024, SHELL_BYTEHAUL_CAP = 16384;
+
+inline Call bytehaul(const std::u16string& args) { return call_entry(f_bytehaul, args, SHELL_BYTEHAUL_CAP); }
+inline Call inthaul(const std::u16string& args) { return call_entry(f_inthaul, args, SHELL_RESULT_CAP); }
+inline Call bytestow(const std::u16string& args) { return call_entry(f_bytestow, args, SHELL_RESULT_CAP); }
 
 // The handle's number followed by the rest of an argument text.
 inline std::u16string with_handle(uint64_t h, const std::string& rest) { return handle_arg(h) + U(rest); }
 
 const char ERROR_PREFIX[] = "Bytehaul plugin: ";
-
-// What the plug-in reports for a failed read with the given system error code.
-inline std::string system_text(uint32_t code) {
-    char16_t buf[1024];
-    FormatSystemError(code, buf);
-    return U8(buf);
-}
 
 // A temporary file, closed and removed when it goes.
 struct TempFile {

@@ -11,6 +11,8 @@
 namespace {
 
 const char16_t kUntouched[] = u"left alone";
+// The capacity of the shell's buffer for a syntax text.
+const size_t kUsageCap = 1024;
 
 // The syntax part of a command's help text: from its second non-empty line on.
 std::string SyntaxOf(const std::string& text) {
@@ -27,7 +29,7 @@ TEST(Usage, CommandsGetTheirSyntaxTextInAnyCase) {
         {u"dec", SyntaxOf(kHelpDec)}, {u"DEC", SyntaxOf(kHelpDec)}, {u"dEc", SyntaxOf(kHelpDec)},
     };
     for (const Case& c : cases) {
-        GuardedBuffer b = guarded_new(RESULT_CAP, kUntouched);
+        GuardedBuffer b = guarded_new(kUsageCap, kUntouched);
         EXPECT_EQ(Usage(c.name, b.data), 1) << U8(c.name);
         EXPECT_EQ(U8(b.data), c.expected) << U8(c.name);
         EXPECT_TRUE(guard_intact(b));
@@ -40,7 +42,7 @@ TEST(Usage, NoSyntaxTextForFunctionsOrUnknownNames) {
     const char16_t* names[] = {u"@bytehaul", u"@INTHAUL", u"@bytestow", u"@inc", u"_inc", u"bytehaul",
                                u"inthaul",   u"in",       u"incx",      u"inc ", u"",     u"dec\u00e9"};
     for (const char16_t* name : names) {
-        GuardedBuffer b = guarded_new(RESULT_CAP, kUntouched);
+        GuardedBuffer b = guarded_new(kUsageCap, kUntouched);
         EXPECT_EQ(Usage(name, b.data), 0) << U8(name);
         EXPECT_EQ(U8(b.data), U8(kUntouched)) << U8(name);
         guarded_free(b);

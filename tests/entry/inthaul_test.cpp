@@ -39,7 +39,7 @@ TEST(Inthaul, FormatLettersAndByteOrder) {
         {FE_FF, 2, "2!", "65279"},        {FE_FF, 2, "2!x", "65279"},   {FE_FF, 2, "2X!", "0xFEFF"},
         {FE_FF, 2, "2s!", "-257"},        {FE_FF, 2, "2z", "65534"},    {FE_FF, 2, "2z!", "65534"},
         {FE_FF, 2, "2 x", "65534"},       {FE_FF, 2, "2::x", "65534"},  {FE_FF, 2, "2:", "65534"},
-        {FE_FF, 2, "2x!junk", "0xfeff"},  {FE_FF, 2, " 2X ", "0xFFFE"}, {FE_FF, 2, "2X,ignored", "0xFFFE"},
+        {FE_FF, 2, "2x!junk", "0xfeff"},  {FE_FF, 2, "2:!", "65279"},  {FE_FF, 2, " 2X ", "0xFFFE"}, {FE_FF, 2, "2X,ignored", "0xFFFE"},
         {FE_FF, 2, "0x2X", "0xFFFE"},     {FE_FF, 2, "0o2:h", "fffe"},
     };
     expect_results(rows, sizeof rows / sizeof rows[0]);
@@ -80,6 +80,33 @@ TEST(Inthaul, WidthsSignsAndSizes) {
     expect_results(rows, sizeof rows / sizeof rows[0]);
 }
 
+// The value 1 in every size: octal takes as many digits as the largest value of the size
+// needs, hexadecimal two a byte.
+TEST(Inthaul, ZeroPaddedWidthOfEverySize) {
+    const char* ONE = "\x01\x00\x00\x00\x00\x00\x00\x00";
+    const Row rows[] = {
+        {ONE, 1, "1q", "001"},
+        {ONE, 2, "2q", "000001"},
+        {ONE, 3, "3q", "00000001"},
+        {ONE, 4, "4q", "00000000001"},
+        {ONE, 5, "5q", "00000000000001"},
+        {ONE, 6, "6q", "0000000000000001"},
+        {ONE, 7, "7q", "0000000000000000001"},
+        {ONE, 8, "8q", "0000000000000000000001"},
+        {ONE, 6, "6o", "0o0000000000000001"},
+        {ONE, 1, "1H", "01"},
+        {ONE, 2, "2H", "0001"},
+        {ONE, 3, "3H", "000001"},
+        {ONE, 4, "4H", "00000001"},
+        {ONE, 5, "5H", "0000000001"},
+        {ONE, 6, "6H", "000000000001"},
+        {ONE, 7, "7H", "00000000000001"},
+        {ONE, 8, "8H", "0000000000000001"},
+        {ONE, 5, "5x", "0x0000000001"},
+    };
+    expect_results(rows, sizeof rows / sizeof rows[0]);
+}
+
 TEST(Inthaul, ShortReadIsTheEndAndConsumesItsBytes) {
     TempFile f("\x01\x02\x03", Access::Read);
     EXPECT_EQ(inthaul(with_handle(f.handle, ",4")).result, "**EOF**");
@@ -112,7 +139,7 @@ std::string read_error_line(const std::string& system) {
 
 TEST(Inthaul, ReadFailuresGiveTheSystemText) {
     Call closed = call_entry_with(
-        f_inthaul, [] { return handle_arg(closed_handle()) + u",4"; }, RESULT_CAP);
+        f_inthaul, [] { return handle_arg(closed_handle()) + u",4"; }, SHELL_RESULT_CAP);
     EXPECT_EQ(closed.rc, -1);
     EXPECT_EQ(closed.result, system_text(SYS_ERROR_INVALID_HANDLE));
     EXPECT_EQ(closed.err, read_error_line(closed.result));
@@ -132,12 +159,14 @@ TEST(Inthaul, ArgumentErrorsInTheirOrder) {
     } cases[] = {
         {"", "Missing handle\r\n"},
         {",2", "Missing handle\r\n"},
+        {"\" \",2", "Missing handle\r\n"},
         {"12a,2", "Bad handle: \"12A\"\r\n"},
         {"0x1g,0", "Bad handle: \"0X1G\"\r\n"},
         {"0o18,x", "Bad handle: \"0O18\"\r\n"},
         {"H", "Missing value size\r\n"},
         {"H,", "Missing value size\r\n"},
         {"H, ,2", "Missing value size\r\n"},
+        {"H,\" \"", "Missing value size\r\n"},
         {"H,x", "Bad value size: \"X\"\r\n"},
         {"H,-1", "Bad value size: \"-1\"\r\n"},
         {"H,4294967296x", "Bad value size: \"4294967296X\"\r\n"},

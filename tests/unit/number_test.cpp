@@ -134,6 +134,9 @@ TEST(NumberSyntax, WithEndPosition) {
     const EndRow both[] = {
         {"8x", 0, 8, 1},
         {"0o78", 0, 7, 3},
+        // "0o" without an octal digit is the decimal 0, ending after the 0.
+        {"0o8", 0, 0, 1},
+        {"0O9", 0, 0, 1},
         {"12a", 0, 12, 2},
         {"0x", 0, 0, 1},
         {"0xG", 0, 0, 1},

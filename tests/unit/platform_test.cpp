@@ -1,6 +1,13 @@
 // The platform layer keeps the Windows contracts on both builds: these same checks run
 // against the Linux stand-in and against the real Win32 functions under Wine.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <string>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include "platform/platform.h"
 #include "tests/support/support.h"
@@ -81,12 +88,90 @@ TEST(PlatformText, CharUpperConvertsBeyondAscii) {
     EXPECT_EQ(U8(s), "ABC\u00c4\u00dd Z1");
 }
 
+// A message text ends in the one blank that folding its line break leaves, with no CR or
+// LF in it; a code without a text gives 0 and leaves the buffer as it was.
 TEST(PlatformText, MessageTextsEndInBlankOrNothing) {
-    char16_t buf[1024];
-    uint32_t n = sys_format_message(SYS_ERROR_INVALID_HANDLE, buf, 1024);
-    ASSERT_GT(n, 0u);
-    EXPECT_EQ(text_len(buf), n);
-    EXPECT_EQ(sys_format_message(0x7FFFFF01u, buf, 1024), 0u);
+    const uint32_t codes[] = {1, 2, 3, 5, 6, 8, 19, 21, 31, 87, 109, 112, 203, 206, 223, 232, 1117, 0x7FFFFF01u};
+    int with_text = 0;
+    for (uint32_t code : codes) {
+        char16_t buf[1024];
+        for (char16_t& c : buf) c = u'#';
+        uint32_t n = sys_format_message(code, buf, 1024);
+        if (n == 0) {
+            EXPECT_EQ(buf[0], u'#') << code;
+            continue;
+        }
+        ++with_text;
+        std::u16string text(buf, n);
+        ASSERT_GE(n, 3u) << code;
+        EXPECT_EQ(buf[n], 0) << code;
+        EXPECT_EQ(text.back(), u' ') << code;
+        EXPECT_EQ(text[n - 2], u'.') << code;
+        EXPECT_EQ(text.find_first_of(u"\r\n"), std::u16string::npos) << code;
+    }
+    EXPECT_GE(with_text, 10);
+    char16_t buf[8] = u"kept";
+    EXPECT_EQ(sys_format_message(0x7FFFFF01u, buf, 8), 0u);
+    EXPECT_EQ(U8(buf), "kept");
+}
+
+// A value set past the layer under test: setenv on Linux, the system itself on Windows.
+void set_raw(const char* name, const std::string& utf8) {
+#if defined(_WIN32)
+    SetEnvironmentVariableW(reinterpret_cast<LPCWSTR>(U(name).c_str()), reinterpret_cast<LPCWSTR>(U(utf8).c_str()));
+#else
+    setenv(name, utf8.c_str(), 1);
+#endif
+}
+
+std::string times(size_t n, const std::string& piece) {
+    std::string s;
+    for (size_t i = 0; i < n; ++i) s += piece;
+    return s;
+}
+
+// GetEnvironmentVariableW's counts at the edge of a 1024-character buffer: a value that fits
+// gives its length in UTF-16 units, NUL excluded; one that does not gives the size needed,
+// NUL included, and leaves the buffer alone, whatever the last error held before.
+TEST(PlatformEnv, CountsAtTheEdgeOfTheBuffer) {
+    const std::string euro = "\xe2\x82\xac", face = "\xf0\x9f\x98\x80";  // 3 UTF-8 bytes, 1 unit; 4 bytes, 2 units
+    const struct {
+        std::string value;
+        uint32_t count;
+    } rows[] = {
+        {std::string(1022, '7'), 1022},
+        {std::string(1023, '7'), 1023},
+        {std::string(1024, '7'), 1025},
+        {std::string(1025, '7'), 1026},
+        {std::string(5000, '7'), 5001},
+        {times(1023, euro), 1023},
+        {times(1024, euro), 1025},
+        {std::string(1021, 'a') + face, 1023},
+        {std::string(1022, 'a') + face, 1025},
+        {"", 0},
+    };
+    for (const auto& r : rows) {
+        set_raw("BH_EDGE", r.value);
+        for (uint32_t stale : {0u, 203u, 5u}) {
+            char16_t buf[1100];
+            for (char16_t& c : buf) c = u'#';
+            sys_set_last_error(stale);
+            uint32_t n = sys_get_env(u"BH_EDGE", buf, 1024);
+            EXPECT_EQ(n, r.count) << r.value.size() << " bytes, last error " << stale;
+            if (n < 1024) {
+                EXPECT_EQ(U8(std::u16string(buf, n)), r.value) << r.value.size();
+                EXPECT_EQ(buf[n], 0) << r.value.size();
+                EXPECT_EQ(buf[n + 1], u'#') << r.value.size();
+                // Set but empty is not "not found", even with a stale 203 before.
+                if (n == 0 && stale != 203) {
+                    EXPECT_NE(sys_last_error(), 203u);
+                }
+            } else {
+                EXPECT_EQ(std::u16string(buf, 1100), std::u16string(1100, u'#')) << r.value.size();
+            }
+        }
+    }
+    env_set("BH_EDGE", nullptr);
 }
 
 }  // namespace
