@@ -40,7 +40,8 @@ void sys_set_last_error(uint32_t code);
 
 // The system's message text for code, as FormatMessageW gives it from the system's table,
 // inserts ignored and line breaks folded into blanks: returns the number of characters
-// written, or 0 (buffer untouched) when there is none.
+// written, or 0 when there is none (buffer untouched) or it does not fit in cap (what the
+// buffer holds is then undefined).
 uint32_t sys_format_message(uint32_t code, char16_t* buf, uint32_t cap);
 // The text a report shows for code: the system's message without its trailing white
 // space or, when the system has none, fallback (a format with one integer conversion)

@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -74,21 +75,16 @@ uint32_t errno_to_code(int e, int fd) {
     }
 }
 
-// Windows compares environment names without regard to case: find the entry whose
-// name matches, and give back its value and, in name_out, its own spelling.
-const char* find_env(const char* name, size_t n, char* name_out, size_t cap) {
+// Windows compares environment names without regard to case: the entry whose name is
+// the n bytes of name, in whatever case the entry spells it, or null.
+const char* find_env(const char* name, size_t n) {
     for (char** e = environ; *e; ++e) {
         const char* entry = *e;
         size_t i = 0;
-        while (i < n && entry[i] && entry[i] != '=' &&
+        while (i < n && entry[i] != '=' &&
                text_upper(char16_t((unsigned char)entry[i])) == text_upper(char16_t((unsigned char)name[i])))
             ++i;
-        if (i != n || entry[i] != '=') continue;
-        if (name_out && n < cap) {
-            for (size_t k = 0; k < n; ++k) name_out[k] = entry[k];
-            name_out[n] = 0;
-        }
-        return entry + n + 1;
+        if (i == n && entry[i] == '=') return entry;
     }
     return nullptr;
 }
@@ -151,14 +147,15 @@ uint32_t get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
     size_t nlen = text_len_bounded(name, ENV_MAX);
     size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
     name8[k] = 0;
-    const char* value = nullptr;
+    const char* entry = nullptr;
     bool has_eq = false;
     for (size_t i = 0; i < k; ++i) has_eq |= name8[i] == '=';
-    if (k > 0 && !has_eq) value = find_env(name8, k, nullptr, 0);
-    if (!value) {
+    if (k > 0 && !has_eq) entry = find_env(name8, k);
+    if (!entry) {
         last_error = SYS_ERROR_ENVVAR_NOT_FOUND;
         return 0;
     }
+    const char* value = entry + k + 1;
     size_t need = utf8_to_utf16_length(value);
     if (need + 1 > cap) return uint32_t(need + 1 > UINT32_MAX ? UINT32_MAX : need + 1);
     last_error = 0;
@@ -172,7 +169,8 @@ bool set_env(const char16_t* name, const char16_t* value) {
     if (nlen == 0 || nlen > ENV_MAX) return fail(EINVAL, -1);
     size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
     name8[k] = 0;
-    find_env(name8, k, name8, sizeof name8);  // an existing variable keeps its spelling
+    // An existing variable keeps its spelling: the entry's name has the same k bytes.
+    if (const char* entry = find_env(name8, k)) memcpy(name8, entry, k);
     int r;
     if (!value) {
         r = sys_call_at<unsetenv_fn>(CALL_UNSETENV)(name8);
@@ -243,6 +241,8 @@ void sys_char_upper(char16_t* s) {
             *s = 0x178;
         } else if (c == 0x3C2) {
             *s = 0x3A3;
+        } else if (c == 0x131) {
+            *s = u'I';  // dotless i, whose capital is the ASCII one
         } else if (c >= 0x450 && c <= 0x45F) {
             *s = char16_t(c - 0x50);
         } else if (((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) && (c & 1)) {
