@@ -7,7 +7,9 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "tests/entry/filefunc_calls.h"
+#include "tests/support/support.h"
 
 #if !defined(_WIN32)
 #include <errno.h>
