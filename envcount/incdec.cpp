@@ -129,6 +129,19 @@ int64_t Step(int64_t number, int decrement) {
     return int64_t(decrement ? u - 1 : u + 1);
 }
 
+// Reports that the variable could not be read or stored: format (MSG_GET_ERROR or
+// MSG_SET_ERROR) with the name in upper case, then the system's text for code on a line
+// of its own. Quiet reports nothing. Returns INCDEC_VARIABLE_FAILED.
+int ReportVariableFailure(const char16_t* format, char16_t* name, bool quiet, uint32_t code) {
+    if (quiet) return INCDEC_VARIABLE_FAILED;
+    char16_t error_text[ERROR_TEXT_CAP] = {};
+    FormatSystemError(code, error_text);
+    sys_char_upper(name);
+    ReportError(format, name);
+    Qprintf(sys_stderr_handle(), MSG_SYSTEM_TEXT, error_text);
+    return INCDEC_VARIABLE_FAILED;
+}
+
 int StoreCounter(char16_t* name, const Counter& c, const CommandLine& cl) {
     char16_t value[VALUE_CAP] = {};
     text_format(value, VALUE_CAP, kValueFormats[c.notation], c.number);
@@ -161,16 +174,6 @@ int LoadCounter(char16_t* name, const CommandLine& cl, Counter* c) {
 }
 
 }  // namespace
-
-int ReportVariableFailure(const char16_t* format, char16_t* name, bool quiet, uint32_t code) {
-    if (quiet) return INCDEC_VARIABLE_FAILED;
-    char16_t error_text[ERROR_TEXT_CAP] = {};
-    FormatSystemError(code, error_text);
-    sys_char_upper(name);
-    ReportError(format, name);
-    Qprintf(sys_stderr_handle(), MSG_SYSTEM_TEXT, error_text);
-    return INCDEC_VARIABLE_FAILED;
-}
 
 int RunIncDec(const char16_t* text, int decrement) {
     if (!text) return RESULT_NULL_ARGUMENT;

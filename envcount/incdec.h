@@ -7,8 +7,3 @@ enum : int { INCDEC_OK = 0, INCDEC_BAD_COMMAND_LINE = 1, INCDEC_VARIABLE_FAILED 
 
 // The shared body of inc (decrement 0) and dec (decrement 1).
 int RunIncDec(const char16_t* text, int decrement);
-
-// Reports that the variable could not be read or stored: format (MSG_GET_ERROR or
-// MSG_SET_ERROR) with the name in upper case, then the system's text for code on a line
-// of its own. Quiet reports nothing. Returns INCDEC_VARIABLE_FAILED.
-int ReportVariableFailure(const char16_t* format, char16_t* name, bool quiet, uint32_t code);

@@ -4,7 +4,6 @@
 #include "plugin/identity.h"
 #include "plugin/messages.h"
 #include "text/chars.h"
-#include "text/format.h"
 
 int WriteErrorPrefix(void) {
     // Sized for the longest expansion the shell can give: a batch file's path may be long.
@@ -23,11 +22,7 @@ int WriteErrorPrefix(void) {
 
 int FormatSystemError(uint32_t code, char16_t* buffer) {
     if (!buffer) return -1;
-    if (code == 0xFFFFFFFFu) {
-        text_copy(buffer, RESULT_CAP, MSG_UNKNOWN_ERROR);
-    } else if (sys_format_message(code, buffer, RESULT_CAP) == 0) {
-        text_format(buffer, RESULT_CAP, MSG_ERROR_CODE, int(code));
-    }
-    text_trim_right(buffer);
+    if (code == 0xFFFFFFFFu) text_copy(buffer, RESULT_CAP, MSG_UNKNOWN_ERROR);
+    else sys_error_text(code, MSG_ERROR_CODE, buffer, RESULT_CAP);
     return 0;
 }

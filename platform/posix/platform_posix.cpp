@@ -5,10 +5,12 @@
 #include <limits.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 #include <unistd.h>
 
 #include "platform/platform.h"
+#include "platform/seam.h"
 #include "text/chars.h"
 #include "text/utf.h"
 
@@ -29,22 +31,22 @@ struct CodeText {
 // The Windows texts of the codes that errno_to_code() can give. The trailing blank is
 // what FormatMessageW leaves when it folds the message's line break.
 const CodeText code_texts[] = {
-    {1, u"Incorrect function. "},
-    {2, u"The system cannot find the file specified. "},
-    {3, u"The system cannot find the path specified. "},
-    {5, u"Access is denied. "},
-    {6, u"The handle is invalid. "},
-    {8, u"Not enough memory resources are available to process this command. "},
-    {19, u"The media is write protected. "},
-    {21, u"The device is not ready. "},
-    {31, u"A device attached to the system is not functioning. "},
-    {87, u"The parameter is incorrect. "},
-    {112, u"There is not enough space on the disk. "},
-    {203, u"The system could not find the environment option that was entered. "},
-    {206, u"The filename or extension is too long. "},
-    {223, u"The file size exceeds the limit allowed and cannot be saved. "},
-    {232, u"The pipe is being closed. "},
-    {1117, u"The request could not be performed because of an I/O device error. "},
+    {SYS_ERROR_INVALID_FUNCTION, u"Incorrect function. "},
+    {SYS_ERROR_FILE_NOT_FOUND, u"The system cannot find the file specified. "},
+    {SYS_ERROR_PATH_NOT_FOUND, u"The system cannot find the path specified. "},
+    {SYS_ERROR_ACCESS_DENIED, u"Access is denied. "},
+    {SYS_ERROR_INVALID_HANDLE, u"The handle is invalid. "},
+    {SYS_ERROR_NOT_ENOUGH_MEMORY, u"Not enough memory resources are available to process this command. "},
+    {SYS_ERROR_WRITE_PROTECT, u"The media is write protected. "},
+    {SYS_ERROR_NOT_READY, u"The device is not ready. "},
+    {SYS_ERROR_GEN_FAILURE, u"A device attached to the system is not functioning. "},
+    {SYS_ERROR_INVALID_PARAMETER, u"The parameter is incorrect. "},
+    {SYS_ERROR_DISK_FULL, u"There is not enough space on the disk. "},
+    {SYS_ERROR_ENVVAR_NOT_FOUND, u"The system could not find the environment option that was entered. "},
+    {SYS_ERROR_FILENAME_EXCED_RANGE, u"The filename or extension is too long. "},
+    {SYS_ERROR_FILE_TOO_LARGE, u"The file size exceeds the limit allowed and cannot be saved. "},
+    {SYS_ERROR_NO_DATA, u"The pipe is being closed. "},
+    {SYS_ERROR_IO_DEVICE, u"The request could not be performed because of an I/O device error. "},
 };
 
 uint32_t errno_to_code(int e, int fd) {
@@ -56,38 +58,33 @@ uint32_t errno_to_code(int e, int fd) {
     case EACCES:
     case EPERM: return SYS_ERROR_ACCESS_DENIED;
     case ENOENT: return SYS_ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return 3;
+    case ENOTDIR: return SYS_ERROR_PATH_NOT_FOUND;
     case ENOMEM: return SYS_ERROR_NOT_ENOUGH_MEMORY;
-    case EROFS: return 19;
-    case ENXIO: return 21;
+    case EROFS: return SYS_ERROR_WRITE_PROTECT;
+    case ENXIO: return SYS_ERROR_NOT_READY;
     case EINVAL: return SYS_ERROR_INVALID_PARAMETER;
     case ENOSPC:
     case EDQUOT: return SYS_ERROR_DISK_FULL;
-    case ENAMETOOLONG: return 206;
-    case EFBIG: return 223;
+    case ENAMETOOLONG: return SYS_ERROR_FILENAME_EXCED_RANGE;
+    case EFBIG: return SYS_ERROR_FILE_TOO_LARGE;
     case EPIPE:
     case EAGAIN: return SYS_ERROR_NO_DATA;
-    case EISDIR: return 1;
-    case EIO: return 1117;
-    default: return 31;
+    case EISDIR: return SYS_ERROR_INVALID_FUNCTION;
+    case EIO: return SYS_ERROR_IO_DEVICE;
+    default: return SYS_ERROR_GEN_FAILURE;
     }
 }
 
-// Windows compares environment names without regard to case: find the entry whose
-// name matches, and give back its value and, in name_out, its own spelling.
-const char* find_env(const char* name, size_t n, char* name_out, size_t cap) {
+// Windows compares environment names without regard to case: the entry whose name is
+// the n bytes of name, in whatever case the entry spells it, or null.
+const char* find_env(const char* name, size_t n) {
     for (char** e = environ; *e; ++e) {
         const char* entry = *e;
         size_t i = 0;
-        while (i < n && entry[i] && entry[i] != '=' &&
+        while (i < n && entry[i] != '=' &&
                text_upper(char16_t((unsigned char)entry[i])) == text_upper(char16_t((unsigned char)name[i])))
             ++i;
-        if (i != n || entry[i] != '=') continue;
-        if (name_out && n < cap) {
-            for (size_t k = 0; k < n; ++k) name_out[k] = entry[k];
-            name_out[n] = 0;
-        }
-        return entry + n + 1;
+        if (i == n && entry[i] == '=') return entry;
     }
     return nullptr;
 }
@@ -99,21 +96,27 @@ bool fail(int e, int fd) {
     return false;
 }
 
-}  // namespace
+// The fault seam's slots, in the order of sys_calls below.
+enum : size_t { CALL_READ_FILE, CALL_WRITE_FILE, CALL_GET_ENV, CALL_SET_ENV, CALL_READ, CALL_WRITE, CALL_SETENV,
+                CALL_UNSETENV };
+typedef ssize_t (*read_fn)(int, void*, size_t);
+typedef ssize_t (*write_fn)(int, const void*, size_t);
+typedef int (*setenv_fn)(const char*, const char*, int);
+typedef int (*unsetenv_fn)(const char*);
 
-bool sys_read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
+bool read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
     *done = 0;
     int fd = handle_to_fd(h);
     if (fd < 0) return fail(EBADF, fd);
     ssize_t n;
-    do n = read(fd, buf, count);
+    do n = sys_call_at<read_fn>(CALL_READ)(fd, buf, count);
     while (n < 0 && errno == EINTR);
     if (n < 0) return fail(errno, fd);
     *done = uint32_t(n);
     return true;
 }
 
-bool sys_write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
+bool write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
     *done = 0;
     int fd = handle_to_fd(h);
     if (fd < 0) return fail(EBADF, fd);
@@ -126,7 +129,7 @@ bool sys_write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* don
     sigpending(&pending);
     bool was_pending = sigismember(&pending, SIGPIPE);
     ssize_t n;
-    do n = write(fd, buf, count);
+    do n = sys_call_at<write_fn>(CALL_WRITE)(fd, buf, count);
     while (n < 0 && errno == EINTR);
     int saved = errno;
     if (n < 0 && saved == EPIPE && !was_pending) {
@@ -139,6 +142,79 @@ bool sys_write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* don
     return true;
 }
 
+uint32_t get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
+    char name8[ENV_MAX * 3 + 1];
+    size_t nlen = text_len_bounded(name, ENV_MAX);
+    size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
+    name8[k] = 0;
+    const char* entry = nullptr;
+    bool has_eq = false;
+    for (size_t i = 0; i < k; ++i) has_eq |= name8[i] == '=';
+    if (k > 0 && !has_eq) entry = find_env(name8, k);
+    if (!entry) {
+        last_error = SYS_ERROR_ENVVAR_NOT_FOUND;
+        return 0;
+    }
+    const char* value = entry + k + 1;
+    size_t need = utf8_to_utf16_length(value);
+    if (need + 1 > cap) return uint32_t(need + 1 > UINT32_MAX ? UINT32_MAX : need + 1);
+    last_error = 0;
+    return uint32_t(utf8_to_utf16(value, buf, cap));
+}
+
+bool set_env(const char16_t* name, const char16_t* value) {
+    static char name8[ENV_MAX * 3 + 1];
+    static char value8[ENV_MAX * 3 + 1];
+    size_t nlen = text_len_bounded(name, ENV_MAX + 1);
+    if (nlen == 0 || nlen > ENV_MAX) return fail(EINVAL, -1);
+    size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
+    name8[k] = 0;
+    // An existing variable keeps its spelling: the entry's name has the same k bytes.
+    if (const char* entry = find_env(name8, k)) memcpy(name8, entry, k);
+    int r;
+    if (!value) {
+        r = sys_call_at<unsetenv_fn>(CALL_UNSETENV)(name8);
+    } else {
+        size_t vlen = text_len_bounded(value, ENV_MAX + 1);
+        if (vlen > ENV_MAX) return fail(EINVAL, -1);
+        size_t m = utf16_to_utf8(value, vlen, value8, sizeof value8 - 1);
+        value8[m] = 0;
+        r = sys_call_at<setenv_fn>(CALL_SETENV)(name8, value8, 1);
+    }
+    if (r != 0) return fail(errno, -1);
+    return true;
+}
+
+}  // namespace
+
+SysCallSlot sys_calls[] = {
+    SYS_SLOT("ReadFile", &read_file),
+    SYS_SLOT("WriteFile", &write_file),
+    SYS_SLOT("GetEnvironmentVariableW", &get_env),
+    SYS_SLOT("SetEnvironmentVariableW", &set_env),
+    SYS_SLOT("read", &::read),
+    SYS_SLOT("write", &::write),
+    SYS_SLOT("setenv", &::setenv),
+    SYS_SLOT("unsetenv", &::unsetenv),
+};
+const size_t sys_call_count = sizeof sys_calls / sizeof sys_calls[0];
+
+bool sys_read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
+    return sys_call_at<sys_read_fn>(CALL_READ_FILE)(h, buf, count, done);
+}
+
+bool sys_write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
+    return sys_call_at<sys_write_fn>(CALL_WRITE_FILE)(h, buf, count, done);
+}
+
+uint32_t sys_get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
+    return sys_call_at<sys_get_env_fn>(CALL_GET_ENV)(name, buf, cap);
+}
+
+bool sys_set_env(const char16_t* name, const char16_t* value) {
+    return sys_call_at<sys_set_env_fn>(CALL_SET_ENV)(name, value);
+}
+
 uint32_t sys_last_error(void) { return last_error; }
 void sys_set_last_error(uint32_t code) { last_error = code; }
 
@@ -149,49 +225,8 @@ uint32_t sys_format_message(uint32_t code, char16_t* buf, uint32_t cap) {
         if (n + 1 > cap) return 0;
         return uint32_t(text_copy(buf, cap, ct.text));
     }
-    last_error = 317;  // ERROR_MR_MID_NOT_FOUND
+    last_error = SYS_ERROR_MR_MID_NOT_FOUND;
     return 0;
-}
-
-uint32_t sys_get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
-    char name8[ENV_MAX * 3 + 1];
-    size_t nlen = text_len_bounded(name, ENV_MAX);
-    size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
-    name8[k] = 0;
-    const char* value = nullptr;
-    bool has_eq = false;
-    for (size_t i = 0; i < k; ++i) has_eq |= name8[i] == '=';
-    if (k > 0 && !has_eq) value = find_env(name8, k, nullptr, 0);
-    if (!value) {
-        last_error = SYS_ERROR_ENVVAR_NOT_FOUND;
-        return 0;
-    }
-    size_t need = utf8_to_utf16_length(value);
-    if (need + 1 > cap) return uint32_t(need + 1 > UINT32_MAX ? UINT32_MAX : need + 1);
-    last_error = 0;
-    return uint32_t(utf8_to_utf16(value, buf, cap));
-}
-
-bool sys_set_env(const char16_t* name, const char16_t* value) {
-    static char name8[ENV_MAX * 3 + 1];
-    static char value8[ENV_MAX * 3 + 1];
-    size_t nlen = text_len_bounded(name, ENV_MAX + 1);
-    if (nlen == 0 || nlen > ENV_MAX) return fail(EINVAL, -1);
-    size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
-    name8[k] = 0;
-    find_env(name8, k, name8, sizeof name8);  // an existing variable keeps its spelling
-    int r;
-    if (!value) {
-        r = unsetenv(name8);
-    } else {
-        size_t vlen = text_len_bounded(value, ENV_MAX + 1);
-        if (vlen > ENV_MAX) return fail(EINVAL, -1);
-        size_t m = utf16_to_utf8(value, vlen, value8, sizeof value8 - 1);
-        value8[m] = 0;
-        r = setenv(name8, value8, 1);
-    }
-    if (r != 0) return fail(errno, -1);
-    return true;
 }
 
 void sys_char_upper(char16_t* s) {
@@ -206,6 +241,8 @@ void sys_char_upper(char16_t* s) {
             *s = 0x178;
         } else if (c == 0x3C2) {
             *s = 0x3A3;
+        } else if (c == 0x131) {
+            *s = u'I';  // dotless i, whose capital is the ASCII one
         } else if (c >= 0x450 && c <= 0x45F) {
             *s = char16_t(c - 0x50);
         } else if (((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) && (c & 1)) {
@@ -235,20 +272,5 @@ void sys_message_box(const char16_t* title, const char16_t* text) {
 void* sys_stdout_handle(void) { return reinterpret_cast<void*>(intptr_t(1)); }
 
 void sys_write_text(void* handle, const char16_t* text, size_t n) {
-    char chunk[4096 * 3];
-    size_t i = 0;
-    while (i < n) {
-        size_t take = n - i < 4096 ? n - i : 4096;
-        // Keep a surrogate pair in one chunk.
-        if (take == 4096 && text[i + take - 1] >= 0xD800 && text[i + take - 1] <= 0xDBFF) --take;
-        size_t bytes = utf16_to_utf8(text + i, take, chunk, sizeof chunk);
-        i += take;
-        size_t off = 0;
-        while (off < bytes) {
-            uint32_t done = 0;
-            if (!sys_write_file(uint64_t(intptr_t(handle)), chunk + off, uint32_t(bytes - off), &done) || done == 0)
-                return;
-            off += done;
-        }
-    }
+    sys_write_utf8(uint64_t(intptr_t(handle)), text, n);
 }

@@ -2,40 +2,73 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/seam.h"
 
 namespace {
 HANDLE to_handle(sys_handle h) { return reinterpret_cast<HANDLE>(uintptr_t(h)); }
 LPWSTR w(char16_t* s) { return reinterpret_cast<LPWSTR>(s); }
 LPCWSTR w(const char16_t* s) { return reinterpret_cast<LPCWSTR>(s); }
-}  // namespace
 
-bool sys_read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
+// From the system's own table, inserts left as they are, and the message's line breaks
+// folded into blanks (the width mask), so that a text fits on a report's line.
+const DWORD MESSAGE_FLAGS =
+    FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
+
+bool read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
     DWORD got = 0;
     BOOL ok = ReadFile(to_handle(h), buf, count, &got, nullptr);
     *done = got;
     return ok != 0;
 }
 
-bool sys_write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
+bool write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
     DWORD put = 0;
     BOOL ok = WriteFile(to_handle(h), buf, count, &put, nullptr);
     *done = put;
     return ok != 0;
 }
 
+uint32_t get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
+    return GetEnvironmentVariableW(w(name), w(buf), cap);
+}
+
+bool set_env(const char16_t* name, const char16_t* value) {
+    return SetEnvironmentVariableW(w(name), value ? w(value) : nullptr) != 0;
+}
+
+// The fault seam's slots, in the order of sys_calls below.
+enum : size_t { CALL_READ_FILE, CALL_WRITE_FILE, CALL_GET_ENV, CALL_SET_ENV };
+}  // namespace
+
+SysCallSlot sys_calls[] = {
+    SYS_SLOT("ReadFile", &read_file),
+    SYS_SLOT("WriteFile", &write_file),
+    SYS_SLOT("GetEnvironmentVariableW", &get_env),
+    SYS_SLOT("SetEnvironmentVariableW", &set_env),
+};
+const size_t sys_call_count = sizeof sys_calls / sizeof sys_calls[0];
+
+bool sys_read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
+    return sys_call_at<sys_read_fn>(CALL_READ_FILE)(h, buf, count, done);
+}
+
+bool sys_write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
+    return sys_call_at<sys_write_fn>(CALL_WRITE_FILE)(h, buf, count, done);
+}
+
+uint32_t sys_get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
+    return sys_call_at<sys_get_env_fn>(CALL_GET_ENV)(name, buf, cap);
+}
+
+bool sys_set_env(const char16_t* name, const char16_t* value) {
+    return sys_call_at<sys_set_env_fn>(CALL_SET_ENV)(name, value);
+}
+
 uint32_t sys_last_error(void) { return GetLastError(); }
 void sys_set_last_error(uint32_t code) { SetLastError(code); }
 
 uint32_t sys_format_message(uint32_t code, char16_t* buf, uint32_t cap) {
-    return FormatMessageW(0x12FF, nullptr, code, 0, w(buf), cap, nullptr);
-}
-
-uint32_t sys_get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
-    return GetEnvironmentVariableW(w(name), w(buf), cap);
-}
-
-bool sys_set_env(const char16_t* name, const char16_t* value) {
-    return SetEnvironmentVariableW(w(name), value ? w(value) : nullptr) != 0;
+    return FormatMessageW(MESSAGE_FLAGS, nullptr, code, 0, w(buf), cap, nullptr);
 }
 
 void sys_char_upper(char16_t* s) { CharUpperW(w(s)); }
@@ -56,18 +89,5 @@ void sys_write_text(void* handle, const char16_t* text, size_t n) {
         WriteConsoleW(h, text, DWORD(n), &done, nullptr);
         return;
     }
-    char chunk[4096 * 3];
-    size_t i = 0;
-    while (i < n) {
-        size_t take = n - i < 4096 ? n - i : 4096;
-        if (take == 4096 && text[i + take - 1] >= 0xD800 && text[i + take - 1] <= 0xDBFF) --take;
-        int bytes = WideCharToMultiByte(CP_UTF8, 0, w(text + i), int(take), chunk, int(sizeof chunk), nullptr, nullptr);
-        i += take;
-        int off = 0;
-        while (off < bytes) {
-            DWORD done = 0;
-            if (!WriteFile(h, chunk + off, DWORD(bytes - off), &done, nullptr) || done == 0) return;
-            off += int(done);
-        }
-    }
+    sys_write_utf8(uint64_t(uintptr_t(h)), text, n);
 }

@@ -82,6 +82,10 @@ void env_set(const char* name, const char* value) {
     }
 }
 
+SeamRestorer::~SeamRestorer() { sys_restore_all(); }
+
+bool seam_override_raw(const char* name, void (*fn)(void)) { return sys_override(name, fn); }
+
 bool env_get(const char* name, std::string* value) {
     std::u16string n = U(name);
     static char16_t buf[32768];
@@ -120,6 +124,14 @@ void guarded_free(GuardedBuffer& b) {
 }
 
 #if defined(_WIN32)
+
+std::string system_message(uint32_t code) {
+    wchar_t buf[1024];
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                             nullptr, code, 0, buf, 1024, nullptr);
+    while (n > 0 && (buf[n - 1] == L' ' || buf[n - 1] == L'\t' || buf[n - 1] == L'\r' || buf[n - 1] == L'\n')) --n;
+    return U8(std::u16string(reinterpret_cast<const char16_t*>(buf), n));
+}
 
 std::string message_box_echo(const std::string&, const std::string&) { return ""; }
 
@@ -212,6 +224,33 @@ void streams_restore() {
 }
 
 #else
+
+std::string system_message(uint32_t code) {
+    static const struct {
+        uint32_t code;
+        const char* text;
+    } texts[] = {
+        {1, "Incorrect function."},
+        {2, "The system cannot find the file specified."},
+        {3, "The system cannot find the path specified."},
+        {5, "Access is denied."},
+        {6, "The handle is invalid."},
+        {8, "Not enough memory resources are available to process this command."},
+        {19, "The media is write protected."},
+        {21, "The device is not ready."},
+        {31, "A device attached to the system is not functioning."},
+        {87, "The parameter is incorrect."},
+        {112, "There is not enough space on the disk."},
+        {203, "The system could not find the environment option that was entered."},
+        {206, "The filename or extension is too long."},
+        {223, "The file size exceeds the limit allowed and cannot be saved."},
+        {232, "The pipe is being closed."},
+        {1117, "The request could not be performed because of an I/O device error."},
+    };
+    for (const auto& t : texts)
+        if (t.code == code) return t.text;
+    return "";
+}
 
 std::string message_box_echo(const std::string& title, const std::string& text) {
     return "[" + title + "]\n" + text + "\n";

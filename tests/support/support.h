@@ -45,6 +45,26 @@ uint64_t closed_handle();
 // The handle as the decimal text a batch file would pass.
 std::u16string handle_arg(uint64_t h);
 
+// The system's text for an error code as a report shows it (trailing blanks cut), found
+// without the plug-in's help: under Windows FormatMessageW asked here directly; on Linux
+// the stand-in's texts, written out again. Empty for a code the system has no text for.
+std::string system_message(uint32_t code);
+
+// Puts every call of the platform's fault seam back when the scope ends.
+struct SeamRestorer {
+    SeamRestorer() = default;
+    ~SeamRestorer();
+    SeamRestorer(const SeamRestorer&) = delete;
+    SeamRestorer& operator=(const SeamRestorer&) = delete;
+};
+// Points the seam's named call at fn (a function of the call's own shape); false for a
+// name this build does not have.
+bool seam_override_raw(const char* name, void (*fn)(void));
+template <typename Fn>
+bool seam_override(const char* name, Fn fn) {
+    return seam_override_raw(name, reinterpret_cast<void (*)(void)>(fn));
+}
+
 // Environment of the process.
 void env_set(const char* name, const char* value);  // null value removes
 bool env_get(const char* name, std::string* value);
