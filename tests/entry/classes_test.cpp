@@ -211,17 +211,10 @@ TEST(CharUpper, QuotedArgumentsByUnicodeAndByBuild) {
         }
     }
     for (const auto& r : kUpperPerBuild) {
-        if (!kWindows && r.c == 0x0131) continue;  // DISABLED_StandInUpperCasesDotlessIToI
         chars += r.c;
         want += kWindows ? r.windows_upper : r.linux_upper;
     }
     expect_quoted_upper(chars, want);
 }
-
-#if !defined(_WIN32)
-// The stand-in gives U+0130 (capital I with dot above) for the dotless i, which is neither
-// Unicode's I nor Windows' answer (it stays). Enabled once the stand-in maps it to I.
-TEST(CharUpper, DISABLED_StandInUpperCasesDotlessIToI) { expect_quoted_upper(u"\u0131", u"I"); }
-#endif
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The system's text for an error code as a report must quote it, found without the
-// plug-in's help: on Windows the system is asked directly, on Linux the stand-in's
-// texts are written out here.
+// plug-in's help (tests/support's system_message: the system asked directly on Windows,
+// the stand-in's texts written out on Linux), with the report's own fallbacks.
 #pragma once
 #include <stdint.h>
 
