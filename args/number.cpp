@@ -12,8 +12,6 @@ uint32_t digit_value(char16_t c) {
     return 36;
 }
 
-bool is_octal_digit(char16_t c) { return c >= u'0' && c <= u'7'; }
-
 struct Converted {
     uint64_t magnitude;
     bool negative;
@@ -28,7 +26,7 @@ Converted convert(const char16_t* start, uint32_t base, bool signed_ok, uint64_t
     Converted r{0, false, false, start};
     const char16_t* s = start;
     if (signed_ok && (*s == u'+' || *s == u'-')) r.negative = *s++ == u'-';
-    if (base == 16 && s[0] == u'0' && text_upper(s[1]) == u'X') s += 2;
+    if (base == 16 && NumberPrefixBase(s) == 16) s += 2;
     uint64_t limit = r.negative ? limit_neg : limit_pos;
     const char16_t* digits = s;
     for (uint32_t d; (d = digit_value(*s)) < base; ++s) {
@@ -44,27 +42,27 @@ Converted convert(const char16_t* start, uint32_t base, bool signed_ok, uint64_t
     return r;
 }
 
-enum Form { FORM_NONE, FORM_HEX, FORM_OCTAL, FORM_DECIMAL };
+}  // namespace
 
-// Decides the form from the first characters and gives where the digits begin.
-Form number_form(const char16_t* text, bool signed_ok, const char16_t** digits) {
-    if (text[0] == u'0' && text_upper(text[1]) == u'X' && text_is_hex_digit(text[2])) {
-        *digits = text + 2;
-        return FORM_HEX;
-    }
-    if (text[0] == u'0' && text_upper(text[1]) == u'O' && is_octal_digit(text[2])) {
-        *digits = text + 2;
-        return FORM_OCTAL;
-    }
-    *digits = text;
-    if (text_is_digit(text[0])) return FORM_DECIMAL;
-    if (signed_ok && (text[0] == u'+' || text[0] == u'-') && text_is_digit(text[1])) return FORM_DECIMAL;
-    return FORM_NONE;
+uint32_t NumberPrefixBase(const char16_t* text) {
+    if (text[0] != u'0') return 0;
+    char16_t letter = text_upper(text[1]);
+    return letter == u'X' ? 16 : letter == u'O' ? 8 : 0;
 }
 
-uint32_t form_base(Form f) { return f == FORM_HEX ? 16 : f == FORM_OCTAL ? 8 : 10; }
+NumberForm PrefixedNumber(const char16_t* text) {
+    uint32_t base = NumberPrefixBase(text);
+    if (base != 0 && is_digit_of_base(text[2], base)) return {base, text + 2};
+    return {0, text};
+}
 
-}  // namespace
+NumberForm FindNumberForm(const char16_t* text, bool signed_ok) {
+    NumberForm f = PrefixedNumber(text);
+    if (f.base != 0) return f;
+    if (text_is_digit(text[0])) return {10, text};
+    if (signed_ok && (text[0] == u'+' || text[0] == u'-') && text_is_digit(text[1])) return {10, text};
+    return {0, text};
+}
 
 int32_t ConvertUnsigned32(const char16_t* text, uint32_t base, uint32_t* value, const char16_t** end) {
     Converted c = convert(text, base, false, 0xFFFFFFFFu, 0);
@@ -76,10 +74,9 @@ int32_t ConvertUnsigned32(const char16_t* text, uint32_t base, uint32_t* value, 
 
 int32_t ParseUnsigned32(const char16_t* text, uint32_t* value, const char16_t** end) {
     if (!value) return PARSE_NO_NUMBER;
-    const char16_t* digits;
-    Form form = number_form(text, false, &digits);
-    if (form == FORM_NONE) return PARSE_NO_NUMBER;
-    Converted c = convert(digits, form_base(form), false, 0xFFFFFFFFu, 0);
+    NumberForm form = FindNumberForm(text, false);
+    if (form.base == 0) return PARSE_NO_NUMBER;
+    Converted c = convert(form.digits, form.base, false, 0xFFFFFFFFu, 0);
     if (c.out_of_range) return PARSE_RANGE;
     if (!end && *c.end != 0) return PARSE_NO_NUMBER;
     *value = uint32_t(c.magnitude);
@@ -89,15 +86,14 @@ int32_t ParseUnsigned32(const char16_t* text, uint32_t* value, const char16_t** 
 
 int32_t ParseInteger64(const char16_t* text, int64_t* value, const char16_t** end) {
     if (!value) return PARSE_NO_NUMBER;
-    const char16_t* digits;
-    Form form = number_form(text, true, &digits);
-    if (form == FORM_NONE) return PARSE_NO_NUMBER;
+    NumberForm form = FindNumberForm(text, true);
+    if (form.base == 0) return PARSE_NO_NUMBER;
     // Hexadecimal and octal cover the whole unsigned range (the top half reads as
     // negative); decimal is signed.
     const uint64_t all = ~uint64_t(0);
     const uint64_t int64_max = all >> 1;
-    Converted c = form == FORM_DECIMAL ? convert(digits, 10, true, int64_max, int64_max + 1)
-                                       : convert(digits, form_base(form), false, all, 0);
+    Converted c = form.base == 10 ? convert(form.digits, 10, true, int64_max, int64_max + 1)
+                                  : convert(form.digits, form.base, false, all, 0);
     if (c.out_of_range) return PARSE_RANGE;
     if (!end && *c.end != 0) return PARSE_NO_NUMBER;
     uint64_t bits = c.negative ? uint64_t(0) - c.magnitude : c.magnitude;

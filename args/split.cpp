@@ -82,3 +82,12 @@ int32_t SplitArguments(const char16_t* text, uint32_t options) {
     t.count = n;
     return n;
 }
+
+bool ArgGiven(int32_t i) { return i >= 0 && i < MAX_ARGS && ArgumentTable.lengths[i] > 0; }
+
+char16_t* ArgText(int32_t i) {
+    static char16_t empty[1];
+    if (ArgGiven(i)) return ArgumentTable.pointers[i];
+    empty[0] = 0;
+    return empty;
+}

@@ -22,3 +22,9 @@ extern ArgTable ArgumentTable;
 
 // Returns the count of arguments, or -1 for a null text or a store overflow (reported).
 int32_t SplitArguments(const char16_t* text, uint32_t options);
+
+// The one way callers read the table. Argument i has at least one character:
+bool ArgGiven(int32_t i);
+// Argument i as a writable text (callers upper-case it in place before quoting it); an
+// argument without characters, or past the table, reads as an empty text.
+char16_t* ArgText(int32_t i);
