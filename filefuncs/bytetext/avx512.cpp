@@ -94,7 +94,7 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
         __m256i hundreds = _mm256_srli_epi16(_mm256_mullo_epi16(magnitude, _mm256_set1_epi16(41)), 12);
         __m256i rest = _mm256_sub_epi16(magnitude, _mm256_mullo_epi16(hundreds, _mm256_set1_epi16(100)));
         __m256i tens = _mm256_srli_epi16(_mm256_mullo_epi16(rest, _mm256_set1_epi16(205)), 11);
-        __m256i ones = _mm256_sub_epi16(rest, _mm256_mullo_epi16(tens, _mm256_set1_epi16(9)));
+        __m256i ones = _mm256_sub_epi16(rest, _mm256_mullo_epi16(tens, _mm256_set1_epi16(10)));
         key = _mm256_or_si256(key, _mm256_and_si256(_mm256_cmpgt_epi16(magnitude, _mm256_set1_epi16(9)),
                                                     _mm256_set1_epi16(KEEP_TENS)));
         key = _mm256_or_si256(key, _mm256_and_si256(_mm256_cmpgt_epi16(magnitude, _mm256_set1_epi16(99)),
