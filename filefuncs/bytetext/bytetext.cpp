@@ -17,12 +17,12 @@ const ByteTextKernels* const path_kernels[BYTETEXT_PATHS] = {
 bool is_fixed_width(uint32_t code) { return code != 0 && code != 3 && code != 4; }
 
 // A path without a kernel of its own for a kind of notation uses the next path below it
-// that has one; the scalar path has both.
+// that has one; null when none has, and the reference does the whole text.
 template <typename Kernel>
 Kernel kernel_of(ByteTextPath path, Kernel ByteTextKernels::*member) {
     for (int p = int(path); p > 0; --p)
         if (path_kernels[p]->*member) return path_kernels[p]->*member;
-    return SCALAR_KERNELS.*member;
+    return nullptr;
 }
 
 bool probed = false;
@@ -67,9 +67,10 @@ ByteTextPath chosen = BYTETEXT_SCALAR;
 // Fixed width: where the text overflows is known before any work.
 bool fixed_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
                 bool lower) {
+    auto fixed = kernel_of(path, &ByteTextKernels::fixed);
+    if (!fixed) return ScalarByteText(result, cap, bytes, n, code | (lower ? uint32_t(BYTETEXT_LOWER_CASE) : 0u));
     const size_t width = BytePieces(code, false).longest;
     const size_t fit = (cap - 1) / width;  // pieces whose text ends below cap
-    auto fixed = kernel_of(path, &ByteTextKernels::fixed);
     if (n > fit) {
         fixed(result, bytes, fit, code, false);
         result[fit * width] = 0;
@@ -83,8 +84,10 @@ bool fixed_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* 
 // Variable width: the overflow point is a running sum of the pieces' lengths. No letters.
 bool variable_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
                    uint32_t code) {
+    auto variable = kernel_of(path, &ByteTextKernels::variable);
+    if (!variable) return ScalarByteText(result, cap, bytes, n, code);
     size_t done = 0;
-    size_t at = kernel_of(path, &ByteTextKernels::variable)(result, 0, cap, bytes, n, code, &done);
+    size_t at = variable(result, 0, cap, bytes, n, code, &done);
     if (done < n) {
         result[at] = 0;
         return false;
