@@ -28,9 +28,13 @@ Converted convert(const char16_t* start, uint32_t base, bool signed_ok, uint64_t
     if (signed_ok && (*s == u'+' || *s == u'-')) r.negative = *s++ == u'-';
     if (base == 16 && NumberPrefixBase(s) == 16) s += 2;
     uint64_t limit = r.negative ? limit_neg : limit_pos;
+    // magnitude * base + d stays within limit while magnitude is below limit / base, or
+    // equal to it with d no more than limit % base: one division a number, not a digit.
+    const uint64_t cutoff = limit / base;
+    const uint32_t last_digit = uint32_t(limit % base);
     const char16_t* digits = s;
     for (uint32_t d; (d = digit_value(*s)) < base; ++s) {
-        if (r.magnitude > (limit - d) / base) r.out_of_range = true;
+        if (r.magnitude > cutoff || (r.magnitude == cutoff && d > last_digit)) r.out_of_range = true;
         else r.magnitude = r.magnitude * base + d;
     }
     if (s == digits) {
