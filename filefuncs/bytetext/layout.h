@@ -56,37 +56,6 @@ constexpr ShuffleLayout shuffle_layout(uint32_t code) {
     return s;
 }
 
-// The same for a byte permute over a whole 64-byte register (AVX-512 VBMI): hexadecimal
-// takes 32 bytes a block, planes high and low of 32 each; octal 16 bytes, three planes of
-// 16. The block's text is `vectors` registers of 32 characters.
-struct PermuteLayout {
-    uint8_t bytes, vectors;
-    alignas(64) uint8_t index[6][64];
-    alignas(64) uint8_t fill[6][64];
-    uint64_t digit_lanes[6];  // bytes of each register that take a digit
-};
-
-constexpr PermuteLayout permute_layout(uint32_t code) {
-    PermuteLayout s{};
-    const FixedPiece f = fixed_piece(code);
-    const uint32_t group = f.digits == 2 ? 32 : 16;
-    s.bytes = uint8_t(group);
-    s.vectors = uint8_t(group * f.width / 32);
-    for (uint32_t v = 0; v < s.vectors; ++v) {
-        for (uint32_t c = 0; c < 32; ++c) {
-            const uint32_t p = v * 32 + c;
-            const uint32_t byte = p / f.width, j = p % f.width;
-            if (j + 1 == f.width) s.fill[v][2 * c] = ' ';
-            else if (j < f.prefix) s.fill[v][2 * c] = uint8_t(j == 0 ? u'0' : f.letter);
-            else {
-                s.index[v][2 * c] = uint8_t((j - f.prefix) * group + byte);
-                s.digit_lanes[v] |= uint64_t(1) << (2 * c);
-            }
-        }
-    }
-    return s;
-}
-
 // The decimal notations (codes 0, 3, 4) as slots of fixed places that a compress then
 // closes up: code 0 "htp " (4 characters: hundreds, tens, ones, space), codes 3 and 4
 // "shto " (5: the sign first). Each register of 32 characters holds the slots of
@@ -94,16 +63,16 @@ constexpr PermuteLayout permute_layout(uint32_t code) {
 //
 // The places are drawn from two registers of 16-bit lanes: A = hundreds (16) | tens (16),
 // B = ones (16) | signs (16), indexes 0-31 and 32-63 of a two-source permute.
+//
+// Which lanes a piece keeps: the ones and the space always; the tens, hundreds and sign
+// where the byte shows them. Per register, the lanes of each place, one bit a byte in
+// byte order, so that a bit deposit spreads one bit a byte (tens shown, say) over them.
 struct CompressLayout {
     uint8_t slot, per_vector, vectors;
     alignas(64) uint16_t index[3][32];   // two-source permute of A and B
-    alignas(64) uint16_t owner[3][32];   // which byte of the block a lane belongs to
-    alignas(64) uint16_t needs[3][32];   // the bit of the byte's keep key the lane needs
     uint32_t spaces[3];                  // lanes that hold the space
-    uint32_t used[3];                    // lanes that belong to a slot at all
+    uint32_t signs[3], hundreds[3], tens[3], always[3];
 };
-
-enum : uint16_t { KEEP_SIGN = 1, KEEP_TENS = 2, KEEP_HUNDREDS = 4, KEEP_ALWAYS = 8 };
 
 constexpr CompressLayout compress_layout(uint32_t code) {
     CompressLayout s{};
@@ -117,14 +86,13 @@ constexpr CompressLayout compress_layout(uint32_t code) {
             if (c / s.slot >= s.per_vector || byte >= 16) continue;
             // 0 sign, 1 hundreds, 2 tens, 3 ones, 4 space; code 0 has no sign place
             const uint32_t place = c % s.slot + (sign ? 0 : 1);
-            s.used[v] |= 1u << c;
-            s.owner[v][c] = uint16_t(byte);
+            const uint32_t lane = 1u << c;
             switch (place) {
-            case 0: s.index[v][c] = uint16_t(48 + byte); s.needs[v][c] = KEEP_SIGN; break;
-            case 1: s.index[v][c] = uint16_t(byte); s.needs[v][c] = KEEP_HUNDREDS; break;
-            case 2: s.index[v][c] = uint16_t(16 + byte); s.needs[v][c] = KEEP_TENS; break;
-            case 3: s.index[v][c] = uint16_t(32 + byte); s.needs[v][c] = KEEP_ALWAYS; break;
-            default: s.spaces[v] |= 1u << c; s.needs[v][c] = KEEP_ALWAYS; break;
+            case 0: s.index[v][c] = uint16_t(48 + byte); s.signs[v] |= lane; break;
+            case 1: s.index[v][c] = uint16_t(byte); s.hundreds[v] |= lane; break;
+            case 2: s.index[v][c] = uint16_t(16 + byte); s.tens[v] |= lane; break;
+            case 3: s.index[v][c] = uint16_t(32 + byte); s.always[v] |= lane; break;
+            default: s.index[v][c] = uint16_t(48 + byte); s.spaces[v] |= lane; s.always[v] |= lane; break;
             }
         }
     }

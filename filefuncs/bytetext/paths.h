@@ -30,6 +30,6 @@ bool ScalarByteText(char16_t* result, size_t cap, const uint8_t* bytes, size_t n
 
 // Processor features, probed once.
 struct CpuFeatures {
-    bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI and VBMI2, with the state saved by the system
+    bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI2 and BMI2, with the state saved by the system
 };
 CpuFeatures ProbeCpu();
