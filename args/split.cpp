@@ -187,7 +187,8 @@ struct Splitter {
 
     Step run(const char16_t* s) {
         // Character by character up to an address of whole blocks, and on over the first
-        // few characters: short texts, the usual ones, end there.
+        // few characters: short texts, the usual ones, end there. (A text at an odd
+        // address never reaches one, and is taken character by character to its end.)
         for (int32_t i = 0; i < 16 || reinterpret_cast<uintptr_t>(s) % 16 != 0; ++i, ++s) {
             Step r = take(*s);
             if (r != STEP_ON) return r;
@@ -221,10 +222,10 @@ int32_t SplitArguments(const char16_t* text, uint32_t options) {
     Splitter split{t, options, 0, 0, 0, false};
     Step r = STEP_ON;
 #if defined(__SSE2__)
-    if (reinterpret_cast<uintptr_t>(text) % 2 == 0) r = split.run(text);
-    else
+    r = split.run(text);
+#else
+    for (const char16_t* s = text; r == STEP_ON; ++s) r = split.take(*s);
 #endif
-        for (const char16_t* s = text; r == STEP_ON; ++s) r = split.take(*s);
     if (r == STEP_OVERFLOW) return -1;
     trim_arguments(t, split.n);
     t.count = split.n;

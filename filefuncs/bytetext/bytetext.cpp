@@ -53,12 +53,12 @@ ByteTextPath forced_path() {
     return BYTETEXT_PATHS;
 }
 
-// AVX-512 is the best path only where its own kernels beat AVX2's (it otherwise runs
-// them): today it has some, so a processor with it prefers it.
+// The last path the processor runs. AVX-512 runs AVX2's kernels where its own do not beat
+// them, so it is never the worse choice.
 ByteTextPath best_path() {
-    for (int p = BYTETEXT_PATHS - 1; p > 0; --p)
-        if (ByteTextPathSupported(ByteTextPath(p))) return ByteTextPath(p);
-    return BYTETEXT_SCALAR;
+    uint32_t p = BYTETEXT_PATHS - 1;
+    while (p > BYTETEXT_SSE2 && !ByteTextPathSupported(ByteTextPath(p))) --p;
+    return ByteTextPath(p);
 }
 
 bool chosen_yet = false;

@@ -84,16 +84,11 @@ size_t ScalarVariable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes
                       size_t* done) {
     const PieceSet& set = BytePieces(code, false);
     size_t i = 0;
-    // A whole slot where it ends below cap, the exact piece after that.
+    // A whole slot while it ends below cap (a piece is shorter than its slot, so it fits),
+    // the exact piece after that.
     for (; i < n && at + PIECE_SLOT <= cap; ++i) {
         memcpy(out + at, set.text[bytes[i]], sizeof set.text[0]);
         at += set.length[bytes[i]];
-        if (at >= cap) break;  // the last piece reached cap: it did not fit
-    }
-    if (i < n && at >= cap) {
-        at -= set.length[bytes[i]];
-        *done = i;
-        return at;
     }
     for (; i < n; ++i) {
         size_t piece = set.length[bytes[i]];
