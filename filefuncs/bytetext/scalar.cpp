@@ -8,11 +8,14 @@
 namespace {
 
 // Pieces are copied a whole slot at a time; what lands past a piece is overwritten by the
-// next one or cut off by the final NUL.
+// next one or cut off by the final NUL. The result never overlaps the bytes or the tables
+// (restrict): otherwise every store to it could change them, and each byte and piece
+// length would be loaded again after each store.
 
 // Places the pieces of n bytes from at on, with no check: the caller has made sure that
 // every slot fits. Returns where the next piece goes.
-size_t place_pieces(char16_t* result, size_t at, const uint8_t* bytes, size_t n, const PieceSet& set) {
+size_t place_pieces(char16_t* result, size_t at, const uint8_t* __restrict bytes, size_t n,
+                    const PieceSet& set) {
     if (set.shortest == set.longest) {
         // Where each piece goes is known beforehand; no running length to wait for.
         const size_t piece = set.longest;
@@ -31,8 +34,8 @@ size_t place_pieces(char16_t* result, size_t at, const uint8_t* bytes, size_t n,
 // Joins the pieces of the bytes into result, never measuring the text, and gives its length.
 // Returns false, with the pieces that fitted left in result, when the text would reach the
 // capacity.
-bool join_pieces(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, const PieceSet& set,
-                 size_t* length) {
+bool join_pieces(char16_t* result, size_t cap, const uint8_t* __restrict bytes, size_t n,
+                 const PieceSet& set, size_t* length) {
     size_t at = 0;
     size_t i = 0;
     // While a slot and the NUL after it fit, so does the piece: how many pieces surely fit
