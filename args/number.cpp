@@ -12,6 +12,17 @@ uint32_t digit_value(char16_t c) {
     return 36;
 }
 
+// The bases the syntax uses divide by a multiplication; a division instruction would cost
+// more than the digits of a short number.
+uint64_t divide_by_base(uint64_t v, uint32_t base) {
+    switch (base) {
+    case 8: return v / 8;
+    case 10: return v / 10;
+    case 16: return v / 16;
+    default: return v / base;
+    }
+}
+
 struct Converted {
     uint64_t magnitude;
     bool negative;
@@ -22,7 +33,8 @@ struct Converted {
 // Takes an optional sign (when signed_ok), in base 16 one "0x" more, then the digits of
 // base. A magnitude above limit is out of range; the digits are still all taken, so the
 // end position is the same either way.
-Converted convert(const char16_t* start, uint32_t base, bool signed_ok, uint64_t limit_pos, uint64_t limit_neg) {
+__attribute__((always_inline)) inline Converted convert(const char16_t* start, uint32_t base, bool signed_ok,
+                                                       uint64_t limit_pos, uint64_t limit_neg) {
     Converted r{0, false, false, start};
     const char16_t* s = start;
     if (signed_ok && (*s == u'+' || *s == u'-')) r.negative = *s++ == u'-';
@@ -30,8 +42,8 @@ Converted convert(const char16_t* start, uint32_t base, bool signed_ok, uint64_t
     uint64_t limit = r.negative ? limit_neg : limit_pos;
     // magnitude * base + d stays within limit while magnitude is below limit / base, or
     // equal to it with d no more than limit % base: one division a number, not a digit.
-    const uint64_t cutoff = limit / base;
-    const uint32_t last_digit = uint32_t(limit % base);
+    const uint64_t cutoff = divide_by_base(limit, base);
+    const uint32_t last_digit = uint32_t(limit - cutoff * base);
     const char16_t* digits = s;
     for (uint32_t d; (d = digit_value(*s)) < base; ++s) {
         if (r.magnitude > cutoff || (r.magnitude == cutoff && d > last_digit)) r.out_of_range = true;
@@ -47,18 +59,6 @@ Converted convert(const char16_t* start, uint32_t base, bool signed_ok, uint64_t
 }
 
 }  // namespace
-
-uint32_t NumberPrefixBase(const char16_t* text) {
-    if (text[0] != u'0') return 0;
-    char16_t letter = text_upper(text[1]);
-    return letter == u'X' ? 16 : letter == u'O' ? 8 : 0;
-}
-
-NumberForm PrefixedNumber(const char16_t* text) {
-    uint32_t base = NumberPrefixBase(text);
-    if (base != 0 && is_digit_of_base(text[2], base)) return {base, text + 2};
-    return {0, text};
-}
 
 NumberForm FindNumberForm(const char16_t* text, bool signed_ok) {
     NumberForm f = PrefixedNumber(text);

@@ -16,7 +16,11 @@ inline bool is_digit_of_base(char16_t c, uint32_t base) {
 
 // The base that a "0x" or "0X" (16) or a "0o" or "0O" (8) at the start of text names,
 // whatever follows it; 0 when text begins with neither.
-uint32_t NumberPrefixBase(const char16_t* text);
+inline uint32_t NumberPrefixBase(const char16_t* text) {
+    if (text[0] != u'0') return 0;
+    char16_t letter = text_upper(text[1]);
+    return letter == u'X' ? 16 : letter == u'O' ? 8 : 0;
+}
 
 // Where a number begins and in which base: base 0 when the text is in no form.
 struct NumberForm {
@@ -26,7 +30,11 @@ struct NumberForm {
 
 // A prefix that makes a number: "0x" and a hexadecimal digit, or "0o" and an octal digit.
 // The digits begin after the prefix. Base 0 when text has no such prefix.
-NumberForm PrefixedNumber(const char16_t* text);
+inline NumberForm PrefixedNumber(const char16_t* text) {
+    uint32_t base = NumberPrefixBase(text);
+    if (base != 0 && is_digit_of_base(text[2], base)) return {base, text + 2};
+    return {0, text};
+}
 
 // The form of the number syntax: a prefixed number, else a decimal digit (with signed_ok,
 // also a sign and a decimal digit; the digits then begin at the sign). A 0 alone makes

@@ -102,7 +102,7 @@ struct Splitter {
     // further than the 8 that hold the text's NUL. An aligned read of 16 bytes never
     // crosses into a page the text does not reach, but it does read past the NUL, which
     // is why the address sanitizer is kept out of this one routine.
-    __attribute__((no_sanitize_address)) bool load_block(const char16_t* s, Block& b) const {
+    __attribute__((no_sanitize_address)) static bool load_block(const char16_t* s, uint32_t options, Block& b) {
         uint64_t masks[4] = {0, 0, 0, 0};  // space, comma, NUL, quote or non-ASCII
         const __m128i flip = _mm_set1_epi16(-0x8000);
         const __m128i zero = _mm_setzero_si128();
@@ -172,7 +172,11 @@ struct Splitter {
                     t.pointers[n] = &t.store[p];
                     entries_in_use = n + 1;
                 }
-                for (int32_t c = 0; c < run; c += 8)
+                // Eight characters at once, whatever the run's length: most arguments are
+                // shorter, and a copy loop alone would be turned into a call of memmove.
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(t.store + p),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.text + i)));
+                for (int32_t c = 8; c < run; c += 8)
                     _mm_storeu_si128(reinterpret_cast<__m128i*>(t.store + p + c),
                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.text + i + c)));
                 p += run;
@@ -185,7 +189,7 @@ struct Splitter {
         return STEP_ON;
     }
 
-    Step run(const char16_t* s) {
+    __attribute__((always_inline)) Step run(const char16_t* s) {
         // Character by character up to an address of whole blocks, and on over the first
         // few characters: short texts, the usual ones, end there. (A text at an odd
         // address never reaches one, and is taken character by character to its end.)
@@ -197,7 +201,7 @@ struct Splitter {
         for (;; s += BLOCK) {
             // Room for a whole block and the copies' overreach, and room in the table.
             bool simple = !quoted && p + BLOCK + 8 < MAX_ARG_LEN - 1;
-            if (simple && load_block(s, b)) {
+            if (simple && load_block(s, options, b)) {
                 Step r = take_block(b);
                 if (r != STEP_ON) return r;
                 continue;
@@ -230,13 +234,4 @@ int32_t SplitArguments(const char16_t* text, uint32_t options) {
     trim_arguments(t, split.n);
     t.count = split.n;
     return split.n;
-}
-
-bool ArgGiven(int32_t i) { return i >= 0 && i < MAX_ARGS && ArgumentTable.lengths[i] > 0; }
-
-char16_t* ArgText(int32_t i) {
-    static char16_t empty[1];
-    if (ArgGiven(i)) return ArgumentTable.pointers[i];
-    empty[0] = 0;
-    return empty;
 }
