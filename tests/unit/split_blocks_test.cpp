@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "args/split.h"
+#include "tests/support/support.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -75,12 +76,16 @@ Model split_by_rules(const std::u16string& text, uint32_t options) {
 
 void expect_rules(const std::u16string& text, uint32_t options, const std::string& what) {
     Model want = split_by_rules(text, options);
+    capture_begin();
     int32_t got = SplitArguments(text.c_str(), options);
+    Captured report = capture_end();
     std::string label = what + ", options " + std::to_string(options) + ", length " + std::to_string(text.size());
     if (want.overflow) {
         ASSERT_EQ(got, -1) << label;
+        EXPECT_NE(report.err.find("Buffer overflow: b = "), std::string::npos) << label;
         return;
     }
+    EXPECT_EQ(report.err, "") << label;
     ASSERT_EQ(got, int32_t(want.args.size())) << label;
     for (int32_t i = 0; i < got; ++i) {
         ASSERT_EQ(ArgumentTable.lengths[i], int32_t(want.args[i].size())) << label << ", argument " << i;
