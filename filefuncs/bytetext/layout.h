@@ -1,6 +1,8 @@
 // Where each character of the text of a block of bytes comes from, worked out at compile
 // time for the vector paths: shuffle controls that put digits computed in bulk into their
-// places among the pieces' fixed characters.
+// places among the pieces' fixed characters. Only constant data may come from here: the
+// files that include it are each built for another instruction set, and an inline function
+// they shared at run time would be linked once, built for any one of them.
 #pragma once
 #include <stdint.h>
 
