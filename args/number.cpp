@@ -12,7 +12,16 @@ uint32_t digit_value(char16_t c) {
     return 36;
 }
 
-bool is_octal_digit(char16_t c) { return c >= u'0' && c <= u'7'; }
+// The bases the syntax uses divide by a multiplication; a division instruction would cost
+// more than the digits of a short number.
+uint64_t divide_by_base(uint64_t v, uint32_t base) {
+    switch (base) {
+    case 8: return v / 8;
+    case 10: return v / 10;
+    case 16: return v / 16;
+    default: return v / base;
+    }
+}
 
 struct Converted {
     uint64_t magnitude;
@@ -24,15 +33,20 @@ struct Converted {
 // Takes an optional sign (when signed_ok), in base 16 one "0x" more, then the digits of
 // base. A magnitude above limit is out of range; the digits are still all taken, so the
 // end position is the same either way.
-Converted convert(const char16_t* start, uint32_t base, bool signed_ok, uint64_t limit_pos, uint64_t limit_neg) {
+__attribute__((always_inline)) inline Converted convert(const char16_t* start, uint32_t base, bool signed_ok,
+                                                       uint64_t limit_pos, uint64_t limit_neg) {
     Converted r{0, false, false, start};
     const char16_t* s = start;
     if (signed_ok && (*s == u'+' || *s == u'-')) r.negative = *s++ == u'-';
-    if (base == 16 && s[0] == u'0' && text_upper(s[1]) == u'X') s += 2;
+    if (base == 16 && NumberPrefixBase(s) == 16) s += 2;
     uint64_t limit = r.negative ? limit_neg : limit_pos;
+    // magnitude * base + d stays within limit while magnitude is below limit / base, or
+    // equal to it with d no more than limit % base: one division a number, not a digit.
+    const uint64_t cutoff = divide_by_base(limit, base);
+    const uint32_t last_digit = uint32_t(limit - cutoff * base);
     const char16_t* digits = s;
     for (uint32_t d; (d = digit_value(*s)) < base; ++s) {
-        if (r.magnitude > (limit - d) / base) r.out_of_range = true;
+        if (r.magnitude > cutoff || (r.magnitude == cutoff && d > last_digit)) r.out_of_range = true;
         else r.magnitude = r.magnitude * base + d;
     }
     if (s == digits) {
@@ -44,27 +58,15 @@ Converted convert(const char16_t* start, uint32_t base, bool signed_ok, uint64_t
     return r;
 }
 
-enum Form { FORM_NONE, FORM_HEX, FORM_OCTAL, FORM_DECIMAL };
-
-// Decides the form from the first characters and gives where the digits begin.
-Form number_form(const char16_t* text, bool signed_ok, const char16_t** digits) {
-    if (text[0] == u'0' && text_upper(text[1]) == u'X' && text_is_hex_digit(text[2])) {
-        *digits = text + 2;
-        return FORM_HEX;
-    }
-    if (text[0] == u'0' && text_upper(text[1]) == u'O' && is_octal_digit(text[2])) {
-        *digits = text + 2;
-        return FORM_OCTAL;
-    }
-    *digits = text;
-    if (text_is_digit(text[0])) return FORM_DECIMAL;
-    if (signed_ok && (text[0] == u'+' || text[0] == u'-') && text_is_digit(text[1])) return FORM_DECIMAL;
-    return FORM_NONE;
-}
-
-uint32_t form_base(Form f) { return f == FORM_HEX ? 16 : f == FORM_OCTAL ? 8 : 10; }
-
 }  // namespace
+
+NumberForm FindNumberForm(const char16_t* text, bool signed_ok) {
+    NumberForm f = PrefixedNumber(text);
+    if (f.base != 0) return f;
+    if (text_is_digit(text[0])) return {10, text};
+    if (signed_ok && (text[0] == u'+' || text[0] == u'-') && text_is_digit(text[1])) return {10, text};
+    return {0, text};
+}
 
 int32_t ConvertUnsigned32(const char16_t* text, uint32_t base, uint32_t* value, const char16_t** end) {
     Converted c = convert(text, base, false, 0xFFFFFFFFu, 0);
@@ -76,10 +78,9 @@ int32_t ConvertUnsigned32(const char16_t* text, uint32_t base, uint32_t* value, 
 
 int32_t ParseUnsigned32(const char16_t* text, uint32_t* value, const char16_t** end) {
     if (!value) return PARSE_NO_NUMBER;
-    const char16_t* digits;
-    Form form = number_form(text, false, &digits);
-    if (form == FORM_NONE) return PARSE_NO_NUMBER;
-    Converted c = convert(digits, form_base(form), false, 0xFFFFFFFFu, 0);
+    NumberForm form = FindNumberForm(text, false);
+    if (form.base == 0) return PARSE_NO_NUMBER;
+    Converted c = convert(form.digits, form.base, false, 0xFFFFFFFFu, 0);
     if (c.out_of_range) return PARSE_RANGE;
     if (!end && *c.end != 0) return PARSE_NO_NUMBER;
     *value = uint32_t(c.magnitude);
@@ -89,15 +90,14 @@ int32_t ParseUnsigned32(const char16_t* text, uint32_t* value, const char16_t** 
 
 int32_t ParseInteger64(const char16_t* text, int64_t* value, const char16_t** end) {
     if (!value) return PARSE_NO_NUMBER;
-    const char16_t* digits;
-    Form form = number_form(text, true, &digits);
-    if (form == FORM_NONE) return PARSE_NO_NUMBER;
+    NumberForm form = FindNumberForm(text, true);
+    if (form.base == 0) return PARSE_NO_NUMBER;
     // Hexadecimal and octal cover the whole unsigned range (the top half reads as
     // negative); decimal is signed.
     const uint64_t all = ~uint64_t(0);
     const uint64_t int64_max = all >> 1;
-    Converted c = form == FORM_DECIMAL ? convert(digits, 10, true, int64_max, int64_max + 1)
-                                       : convert(digits, form_base(form), false, all, 0);
+    Converted c = form.base == 10 ? convert(form.digits, 10, true, int64_max, int64_max + 1)
+                                  : convert(form.digits, form.base, false, all, 0);
     if (c.out_of_range) return PARSE_RANGE;
     if (!end && *c.end != 0) return PARSE_NO_NUMBER;
     uint64_t bits = c.negative ? uint64_t(0) - c.magnitude : c.magnitude;

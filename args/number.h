@@ -1,9 +1,45 @@
 // The number syntax of handles, counts, sizes and counter values: "0x" hexadecimal,
-// "0o" octal, decimal otherwise. ASCII digits only.
+// "0o" octal, decimal otherwise. ASCII digits only. Every test for a "0x" or "0o" prefix
+// in the plug-in and its tools goes through the helpers here.
 #pragma once
 #include <stdint.h>
 
+#include "text/chars.h"
+
 enum : int32_t { PARSE_OK = 0, PARSE_NO_NUMBER = -1, PARSE_RANGE = 34 };
+
+inline bool is_octal_digit(char16_t c) { return c >= u'0' && c <= u'7'; }
+// c is a digit of base 8, 10 or 16.
+inline bool is_digit_of_base(char16_t c, uint32_t base) {
+    return base == 16 ? text_is_hex_digit(c) : base == 8 ? is_octal_digit(c) : text_is_digit(c);
+}
+
+// The base that a "0x" or "0X" (16) or a "0o" or "0O" (8) at the start of text names,
+// whatever follows it; 0 when text begins with neither.
+inline uint32_t NumberPrefixBase(const char16_t* text) {
+    if (text[0] != u'0') return 0;
+    char16_t letter = text_upper(text[1]);
+    return letter == u'X' ? 16 : letter == u'O' ? 8 : 0;
+}
+
+// Where a number begins and in which base: base 0 when the text is in no form.
+struct NumberForm {
+    uint32_t base;
+    const char16_t* digits;
+};
+
+// A prefix that makes a number: "0x" and a hexadecimal digit, or "0o" and an octal digit.
+// The digits begin after the prefix. Base 0 when text has no such prefix.
+inline NumberForm PrefixedNumber(const char16_t* text) {
+    uint32_t base = NumberPrefixBase(text);
+    if (base != 0 && is_digit_of_base(text[2], base)) return {base, text + 2};
+    return {0, text};
+}
+
+// The form of the number syntax: a prefixed number, else a decimal digit (with signed_ok,
+// also a sign and a decimal digit; the digits then begin at the sign). A 0 alone makes
+// nothing octal or hexadecimal: 017 is decimal.
+NumberForm FindNumberForm(const char16_t* text, bool signed_ok);
 
 // With end null the whole text must be the number; otherwise *end receives the position
 // after the digits. Nothing is written unless the result is PARSE_OK.

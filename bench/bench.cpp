@@ -2,6 +2,8 @@
 // so that what a call adds to its one system call shows as a ratio (bench/run prints them).
 //
 //   bytehaul_bench [benchmark flags] DATA_FILE SCRATCH_FILE
+//   bytehaul_bench --path    the name of the path @BYTEHAUL's text takes here (with
+//                            BYTEHAUL_SIMD as set), and nothing else
 //
 // DATA_FILE: at least 4096 bytes; the per-call figures read its start again and again, the
 // dump reads all of it. SCRATCH_FILE: where the writes go, created or emptied.
@@ -14,6 +16,7 @@
 #include <string>
 
 #include "args/split.h"
+#include "filefuncs/bytetext/bytetext.h"
 #include "plugin/exports.h"
 
 namespace {
@@ -208,6 +211,10 @@ BENCHMARK(dump)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && strcmp(argv[1], "--path") == 0) {
+        printf("%s\n", ByteTextPathName(ByteTextChosenPath()));
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     if (argc != 3) {
         fprintf(stderr, "usage: %s [benchmark flags] DATA_FILE SCRATCH_FILE\n", argv[0]);

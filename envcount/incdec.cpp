@@ -38,14 +38,6 @@ struct Counter {
     bool numeric;
 };
 
-// Argument i as a writable text; an argument without stored characters reads as empty.
-char16_t* ArgumentText(int32_t i) {
-    static char16_t empty[1];
-    empty[0] = 0;
-    char16_t* p = ArgumentTable.pointers[i];
-    return (p && ArgumentTable.lengths[i] > 0) ? p : empty;
-}
-
 void ShowCommandHelp(int decrement, bool with_version) {
     QPuts(HelpTable[decrement ? HELP_DEC : HELP_INC].text);
     if (with_version)
@@ -100,10 +92,8 @@ ReadResult ReadVariable(const char16_t* name, char16_t* value, uint32_t* code) {
 }
 
 Notation NotationOf(const char16_t* s) {
-    if (s[0] != u'0') return NOTATION_DECIMAL;
-    if ((s[1] == u'x' || s[1] == u'X') && text_is_hex_digit(s[2])) return NOTATION_HEX;
-    if ((s[1] == u'o' || s[1] == u'O') && s[2] >= u'0' && s[2] <= u'7') return NOTATION_OCTAL;
-    return NOTATION_DECIMAL;
+    uint32_t base = PrefixedNumber(s).base;
+    return base == 16 ? NOTATION_HEX : base == 8 ? NOTATION_OCTAL : NOTATION_DECIMAL;
 }
 
 // The number at the start of value (after white space), its notation, and whether the value
@@ -180,7 +170,7 @@ int RunIncDec(const char16_t* text, int decrement) {
     SplitArguments(text, SPLIT_ON_WHITESPACE);
     CommandLine cl = {false, false, false, nullptr};
     for (int32_t i = 0; i < ArgumentTable.count; ++i) {
-        ScanResult s = ScanArgument(ArgumentText(i), decrement, &cl);
+        ScanResult s = ScanArgument(ArgText(i), decrement, &cl);
         if (s == SCAN_HELP_SHOWN) return INCDEC_OK;
         if (s == SCAN_FAULT) return INCDEC_BAD_COMMAND_LINE;
     }

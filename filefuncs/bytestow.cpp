@@ -13,33 +13,18 @@ namespace {
 const char16_t RESULT_NOTHING_WRITTEN[] = u"0";
 const char16_t RESULT_WRITE_FAILED[] = u"-1";
 
-// The splitter has upper-cased the values, so only upper-case letters are looked for.
-bool is_upper_hex_digit(char16_t c) { return text_is_digit(c) || (c >= u'A' && c <= u'F'); }
-bool is_octal_digit(char16_t c) { return c >= u'0' && c <= u'7'; }
-
 // A byte value: "0X" hexadecimal, "0O" octal, "#" decimal, and a bare number hexadecimal.
 // False when the text is in none of these forms, too large for 32 bits, or has anything
 // after its digits.
 bool read_byte_value(const char16_t* text, uint32_t* value) {
-    uint32_t base;
-    const char16_t* digits;
-    if (text[0] == u'0' && text[1] == u'X' && is_upper_hex_digit(text[2])) {
-        base = 16;
-        digits = text + 2;
-    } else if (text[0] == u'0' && text[1] == u'O' && is_octal_digit(text[2])) {
-        base = 8;
-        digits = text + 2;
-    } else if (text[0] == u'#' && text_is_digit(text[1])) {
-        base = 10;
-        digits = text + 1;
-    } else if (is_upper_hex_digit(text[0])) {
-        base = 16;
-        digits = text;
-    } else {
-        return false;
+    NumberForm form = PrefixedNumber(text);
+    if (form.base == 0) {
+        if (text[0] == u'#' && text_is_digit(text[1])) form = {10, text + 1};
+        else if (text_is_hex_digit(text[0])) form = {16, text};
+        else return false;
     }
     const char16_t* end;
-    return ConvertUnsigned32(digits, base, value, &end) == PARSE_OK && *end == 0;
+    return ConvertUnsigned32(form.digits, form.base, value, &end) == PARSE_OK && *end == 0;
 }
 
 // Every value argument into bytes, in order; the first faulty one is reported.

@@ -5,10 +5,6 @@
 #include "plugin/errors.h"
 #include "plugin/messages.h"
 
-bool ArgGiven(int32_t i) { return i >= 0 && i < MAX_ARGS && ArgumentTable.lengths[i] > 0; }
-
-char16_t* ArgText(int32_t i) { return ArgumentTable.pointers[i]; }
-
 void ReportArgument(const char16_t* message, int32_t i, QuoteCase quote) {
     char16_t* text = ArgText(i);
     if (quote == QUOTE_UPPER) sys_char_upper(text);

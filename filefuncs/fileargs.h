@@ -14,10 +14,6 @@ enum : uint32_t {
 // quoted in a message. @BYTESTOW's arguments arrive upper-cased by the splitter already.
 enum QuoteCase { QUOTE_AS_SPLIT, QUOTE_UPPER };
 
-// Argument i has at least one character.
-bool ArgGiven(int32_t i);
-char16_t* ArgText(int32_t i);
-
 // Quotes argument i in message, after upper-casing it in place when asked.
 void ReportArgument(const char16_t* message, int32_t i, QuoteCase quote);
 

@@ -6,6 +6,7 @@ can give on this build, every output notation, and the capacity limits. Run it a
 changing a seed; the files it writes are committed.
 """
 import os
+import random
 import shutil
 import struct
 
@@ -247,6 +248,27 @@ def usage_seeds():
     put("usage", "info", b"\3")
 
 
+def bytetext_seeds():
+    """format, mode, count - 1 (2 bytes), capacity choice, bytes"""
+    rng = random.Random(13)
+
+    def seed(name, fmt, mode, count, cap, payload):
+        c = count - 1
+        put("bytetext", name, bytes([fmt, mode, c & 255, c >> 8, cap]) + bytes(payload))
+
+    every = list(range(256))
+    for code in range(8):
+        for lower in (0, 0x80):
+            f = code | lower
+            seed(f"all-values-{f:02x}", f, 0, 256, 0, every)
+            seed(f"full-random-{f:02x}", f, 0, 4096, 0, [rng.randrange(256) for _ in range(64)])
+            seed(f"edges-at-capacity-{f:02x}", f, 1, 4096, 2, [rng.randrange(256) for _ in range(97)])
+    for f, v in ((0, 100), (4, 0x80), (6, 0), (1, 0xFF), (5, 7), (3, 0x9C)):
+        seed(f"filled-{f}-{v:02x}", f, 0, 4096, 0, [v])
+    seed("tail-17-0x82", 0x82, 0, 17, 0, every[:17])
+    seed("below-capacity-0", 0, 1, 4000, 0x40, [1, 5, 9])
+
+
 def main():
     if os.path.isdir(ROOT):
         shutil.rmtree(ROOT)
@@ -260,6 +282,7 @@ def main():
     incdec_seeds("inc")
     incdec_seeds("dec")
     usage_seeds()
+    bytetext_seeds()
 
 
 if __name__ == "__main__":

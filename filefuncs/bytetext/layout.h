@@ -1,0 +1,104 @@
+// Where each character of the text of a block of bytes comes from, worked out at compile
+// time for the vector paths: shuffle controls that put digits computed in bulk into their
+// places among the pieces' fixed characters. Only constant data may come from here: the
+// files that include it are each built for another instruction set, and an inline function
+// they shared at run time would be linked once, built for any one of them.
+#pragma once
+#include <stdint.h>
+
+namespace bytetext {
+
+// The pieces of one notation whose pieces have one length (codes 1, 2, 5, 6, 7).
+struct FixedPiece {
+    uint8_t width;       // characters, the space included
+    uint8_t prefix;      // characters before the digits: 2 ("0x", "0o") or 0
+    uint8_t digits;      // 2 hexadecimal or 3 octal
+    char16_t letter;     // the prefix's second character
+};
+
+constexpr FixedPiece fixed_piece(uint32_t code) {
+    switch (code & 7) {
+    case 1: return {5, 2, 2, u'x'};
+    case 5: return {6, 2, 3, u'o'};
+    case 6: return {4, 0, 3, 0};
+    default: return {3, 0, 2, 0};  // 2 and 7
+    }
+}
+
+// Digits are computed a group of bytes at a time into "planes": digit d of byte i of the
+// group is at d * group + i. Hexadecimal: 8 bytes, planes high and low (16 bytes);
+// octal: 4 bytes, planes of 64s, 8s and 1s (12 bytes). A block of 16 bytes is 2 or 4
+// groups, and its text is 2 * width lanes of 8 characters, each lane within one group.
+struct ShuffleLayout {
+    uint8_t lanes;
+    uint8_t group_of_lane[12];
+    alignas(16) uint8_t control[12][16];  // per lane: a byte shuffle into the group's planes
+    alignas(16) uint8_t fill[12][16];     // per lane: the fixed characters, 0 elsewhere
+};
+
+constexpr uint8_t ZERO_LANE = 0x80;  // a shuffle control byte that gives 0
+
+constexpr ShuffleLayout shuffle_layout(uint32_t code) {
+    ShuffleLayout s{};
+    const FixedPiece f = fixed_piece(code);
+    const uint32_t group = f.digits == 2 ? 8 : 4;
+    s.lanes = uint8_t(2 * f.width);
+    for (uint32_t lane = 0; lane < s.lanes; ++lane) {
+        for (uint32_t c = 0; c < 8; ++c) {
+            const uint32_t p = lane * 8 + c;  // character in the block's text
+            const uint32_t byte = p / f.width, j = p % f.width;
+            s.group_of_lane[lane] = uint8_t(byte / group);
+            s.control[lane][2 * c] = ZERO_LANE;
+            s.control[lane][2 * c + 1] = ZERO_LANE;
+            if (j + 1 == f.width) s.fill[lane][2 * c] = ' ';
+            else if (j < f.prefix) s.fill[lane][2 * c] = uint8_t(j == 0 ? u'0' : f.letter);
+            else s.control[lane][2 * c] = uint8_t((j - f.prefix) * group + byte % group);
+        }
+    }
+    return s;
+}
+
+// The decimal notations (codes 0, 3, 4) as slots of fixed places that a compress then
+// closes up: code 0 "htp " (4 characters: hundreds, tens, ones, space), codes 3 and 4
+// "shto " (5: the sign first). Each register of 32 characters holds the slots of
+// `per_vector` bytes; a block is 16 bytes.
+//
+// The places are drawn from two registers of 16-bit lanes: A = hundreds (16) | tens (16),
+// B = ones (16) | signs (16), indexes 0-31 and 32-63 of a two-source permute.
+//
+// Which lanes a piece keeps: the ones and the space always; the tens, hundreds and sign
+// where the byte shows them. Per register, the lanes of each place, one bit a byte in
+// byte order, so that a bit deposit spreads one bit a byte (tens shown, say) over them.
+struct CompressLayout {
+    uint8_t slot, per_vector, vectors;
+    alignas(64) uint16_t index[3][32];   // two-source permute of A and B
+    uint32_t spaces[3];                  // lanes that hold the space
+    uint32_t signs[3], hundreds[3], tens[3], always[3];
+};
+
+constexpr CompressLayout compress_layout(uint32_t code) {
+    CompressLayout s{};
+    const bool sign = (code & 7) != 0;
+    s.slot = sign ? 5 : 4;
+    s.per_vector = uint8_t(32 / s.slot);
+    s.vectors = uint8_t((16 + s.per_vector - 1) / s.per_vector);
+    for (uint32_t v = 0; v < s.vectors; ++v) {
+        for (uint32_t c = 0; c < 32; ++c) {
+            const uint32_t byte = v * s.per_vector + c / s.slot;
+            if (c / s.slot >= s.per_vector || byte >= 16) continue;
+            // 0 sign, 1 hundreds, 2 tens, 3 ones, 4 space; code 0 has no sign place
+            const uint32_t place = c % s.slot + (sign ? 0 : 1);
+            const uint32_t lane = 1u << c;
+            switch (place) {
+            case 0: s.index[v][c] = uint16_t(48 + byte); s.signs[v] |= lane; break;
+            case 1: s.index[v][c] = uint16_t(byte); s.hundreds[v] |= lane; break;
+            case 2: s.index[v][c] = uint16_t(16 + byte); s.tens[v] |= lane; break;
+            case 3: s.index[v][c] = uint16_t(32 + byte); s.always[v] |= lane; break;
+            default: s.index[v][c] = uint16_t(48 + byte); s.spaces[v] |= lane; s.always[v] |= lane; break;
+            }
+        }
+    }
+    return s;
+}
+
+}  // namespace bytetext

@@ -1,0 +1,35 @@
+// What each implementation of the byte text offers the driver (bytetext.cpp), which keeps
+// the rules of overflow, the final space and lower case in one place.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#include "filefuncs/pieces.h"
+
+struct ByteTextKernels {
+    // Pieces of a notation whose pieces have one length (codes 1, 2, 5, 6, 7): exactly
+    // n * width characters from out, hexadecimal letters from the set given.
+    void (*fixed)(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
+    // Pieces of codes 0, 3 and 4, from out + at on, while a piece still ends below cap;
+    // returns where the next piece would go and sets *done to the bytes whose pieces were
+    // written. Stores nothing at or past out + cap.
+    size_t (*variable)(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+                       size_t* done);
+};
+
+// Null members where the path has no kernel of its own for that kind of notation.
+extern const ByteTextKernels SCALAR_KERNELS, SSE2_KERNELS, SSSE3_KERNELS, AVX2_KERNELS, AVX512_KERNELS;
+
+// The exact piece-by-piece writers every vector kernel finishes its tail with.
+void ScalarFixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
+size_t ScalarVariable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+                      size_t* done);
+
+// The reference: one table piece a byte, as the plug-in has always joined them.
+bool ScalarByteText(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);
+
+// Processor features, probed once.
+struct CpuFeatures {
+    bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI2 and BMI2, with the state saved by the system
+};
+CpuFeatures ProbeCpu();

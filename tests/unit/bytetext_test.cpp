@@ -1,0 +1,130 @@
+// Every implementation of @BYTEHAUL's byte text that this processor runs, held against a
+// text made here with the C library's printf, on every byte value, every code and the
+// lower-case flag, at the lengths where blocks end and tails begin and where the result's
+// capacity is reached.
+#include <gtest/gtest.h>
+#include <stdio.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "filefuncs/bytetext/bytetext.h"
+
+namespace {
+
+const size_t CAP = 16384;
+const size_t GUARD = 64;
+const char16_t SENTINEL = 0xBEEF;
+
+// One byte in the notation of code, with its space.
+std::u16string piece(uint8_t b, uint32_t code) {
+    static const char* const formats[8] = {"%u ", "0x%02X ", "%02X ", "%d ", "%+d ", "0o%03o ", "%03o ", "%02X "};
+    char text[16];
+    int value = (code == 3 || code == 4) ? int(int8_t(b)) : int(b);
+    snprintf(text, sizeof text, formats[code], value);
+    return std::u16string(text, text + strlen(text));
+}
+
+// The text of the bytes by the rules: pieces while the text stays below cap; on success
+// no final space and, with the flag, lower case; on overflow the pieces that fitted.
+std::u16string expected(const std::vector<uint8_t>& bytes, uint32_t format, bool* fits) {
+    std::u16string text;
+    *fits = true;
+    for (uint8_t b : bytes) {
+        std::u16string p = piece(b, format & 7);
+        if (text.size() + p.size() >= CAP) {
+            *fits = false;
+            return text;
+        }
+        text += p;
+    }
+    text.pop_back();
+    if (format & 0x80)
+        for (char16_t& c : text)
+            if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
+    return text;
+}
+
+std::vector<ByteTextPath> paths_here() {
+    std::vector<ByteTextPath> paths;
+    for (uint32_t p = 0; p < BYTETEXT_PATHS; ++p)
+        if (ByteTextPathSupported(ByteTextPath(p))) paths.push_back(ByteTextPath(p));
+    return paths;
+}
+
+void expect_text(ByteTextPath path, const std::vector<uint8_t>& bytes, uint32_t format, const std::string& what) {
+    std::vector<char16_t> result(CAP + GUARD, SENTINEL);
+    bool fits;
+    std::u16string want = expected(bytes, format, &fits);
+    bool ok = WriteByteTextWith(path, result.data(), CAP, bytes.data(), bytes.size(), format);
+    std::string label = std::string(ByteTextPathName(path)) + " format " + std::to_string(format) + " n " +
+                        std::to_string(bytes.size()) + " " + what;
+    ASSERT_EQ(ok, fits) << label;
+    size_t length = 0;
+    while (length < CAP && result[length] != 0) ++length;
+    ASSERT_LT(length, CAP) << label << ": no NUL below the capacity";
+    std::u16string got(result.data(), length);
+    if (got != want) {
+        size_t at = 0;
+        while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
+        FAIL() << label << ": first difference at character " << at << " of " << want.size() << " (got "
+               << got.size() << ")";
+    }
+    for (size_t i = CAP; i < CAP + GUARD; ++i)
+        ASSERT_EQ(result[i], SENTINEL) << label << ": written past the capacity at " << i;
+}
+
+const uint32_t FORMATS[] = {0, 1, 2, 3, 4, 5, 6, 7, 0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87};
+
+TEST(ByteText, EveryByteValueInEveryNotationOnEveryPath) {
+    std::vector<uint8_t> all(256);
+    for (int b = 0; b < 256; ++b) all[b] = uint8_t(b);
+    for (ByteTextPath path : paths_here())
+        for (uint32_t format : FORMATS) expect_text(path, all, format, "all values");
+}
+
+TEST(ByteText, BlockEndsAndTailsOnEveryPath) {
+    std::mt19937 random(12);
+    for (ByteTextPath path : paths_here())
+        for (uint32_t format : FORMATS)
+            for (size_t n = 1; n <= 80; ++n) {
+                std::vector<uint8_t> bytes(n);
+                for (uint8_t& b : bytes) b = uint8_t(random());
+                expect_text(path, bytes, format, "random");
+            }
+}
+
+// Where the capacity is reached: the largest counts that fit, one more, and 4096 bytes of
+// values whose decimal pieces are longest, shortest and mixed around 9/10, 99/100, 127/128.
+TEST(ByteText, TextsAtTheCapacityOnEveryPath) {
+    const size_t counts[] = {2729, 2730, 2731, 3275, 3276, 3277, 4094, 4095, 4096};
+    const uint8_t fills[] = {0x00, 0xFF, 9, 10, 99, 100, 127, 128, 0x9C, 0xF6};
+    std::mt19937 random(34);
+    for (ByteTextPath path : paths_here())
+        for (uint32_t format : FORMATS) {
+            for (size_t n : counts) {
+                std::vector<uint8_t> bytes(n);
+                for (uint8_t& b : bytes) b = uint8_t(random());
+                expect_text(path, bytes, format, "random");
+            }
+            for (uint8_t fill : fills) expect_text(path, std::vector<uint8_t>(4096, fill), format, "filled");
+            // Mostly long decimal pieces, so that the overflow falls at a varying place.
+            for (int round = 0; round < 8; ++round) {
+                std::vector<uint8_t> bytes(4096);
+                for (uint8_t& b : bytes) b = random() % 8 ? uint8_t(100 + random() % 156) : uint8_t(random() % 100);
+                expect_text(path, bytes, format, "long pieces");
+            }
+        }
+}
+
+TEST(ByteText, ProcessorPathsAreOfferedByWhatItHas) {
+    EXPECT_TRUE(ByteTextPathSupported(BYTETEXT_SCALAR));
+    EXPECT_TRUE(ByteTextPathSupported(BYTETEXT_SSE2));
+    EXPECT_FALSE(ByteTextPathSupported(BYTETEXT_PATHS));
+    // The chosen path is one the processor runs, and no slower a path than it has unless forced.
+    ByteTextPath chosen = ByteTextChosenPath();
+    EXPECT_TRUE(ByteTextPathSupported(chosen));
+}
+
+}  // namespace
