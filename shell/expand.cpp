@@ -1,7 +1,9 @@
 // Variable expansion of the stand-in shell: %NAME%, %NAME, %[NAME], %0-%9, %?, %% and
 // variable functions %@NAME[ARGS], innermost first. Internal variables set by the host
 // come before the environment; unset _batch, _transient and _pipe read as 0.
+#include "envcount/names.h"
 #include "platform/platform.h"
+#include "plugin/abi.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
 
@@ -26,7 +28,10 @@ shell_fault_handler fault_handler = nullptr;
 char16_t args_text[MAX_DEPTH][VALUE_CAP];
 char16_t args_expanded[MAX_DEPTH][VALUE_CAP];
 char16_t call_result[MAX_DEPTH][VALUE_CAP];
-char16_t env_value[VALUE_CAP];
+// The longest value a Linux process can be handed in its environment (128 KiB); a value
+// is read whole and then cut at the expansion's maximum, never dropped.
+const size_t LONGEST_ENV_VALUE = size_t(1) << 17;
+char16_t env_value[LONGEST_ENV_VALUE + 1];
 char16_t in_place_copy[VALUE_CAP];
 
 struct Sink {
@@ -57,7 +62,13 @@ Internal* find_internal(const char16_t* name) {
     return nullptr;
 }
 
-bool is_name_char(char16_t c) { return text_is_alpha(c) || text_is_digit(c) || c == u'_' || c == u'$'; }
+// Beyond ASCII a name goes on over the letters and digits that INC and DEC take in a
+// variable's name, so that %NAME reaches every variable they can count.
+bool is_name_char(char16_t c) {
+    if (c < 0x80) return text_is_alpha(c) || text_is_digit(c) || c == u'_' || c == u'$';
+    const char16_t probe[] = {u'a', c, 0};
+    return IsGoodVariableName(probe);
+}
 
 bool reads_as_zero(const char16_t* name) {
     return text_equal_nocase(name, u"_batch") || text_equal_nocase(name, u"_transient") ||
@@ -73,8 +84,9 @@ void put_variable(Sink& s, const char16_t* name, size_t n) {
         put_text(s, in->value);
         return;
     }
-    uint32_t got = sys_get_env(key, env_value, VALUE_CAP);
-    if (got > 0 && got < VALUE_CAP) {
+    const uint32_t room = uint32_t(sizeof env_value / sizeof env_value[0]);
+    uint32_t got = sys_get_env(key, env_value, room);
+    if (got > 0 && got < room) {
         put_run(s, env_value, got);
         return;
     }
@@ -213,10 +225,12 @@ size_t shell_expand(const char16_t* in, char16_t* out, size_t cap) {
     return s.len;
 }
 
+// The buffer is the plug-in's and its size is not passed: the expansion is cut to fit the
+// smallest the plug-in hands over, so that a long value can never run past its end.
 int ExpandVariables(char16_t* text, int) {
     if (!text) return -1;
     text_copy(in_place_copy, VALUE_CAP, text);
-    shell_expand(in_place_copy, text, VALUE_CAP);
+    shell_expand(in_place_copy, text, RESULT_CAP);
     return 0;
 }
 
