@@ -84,8 +84,13 @@ void put_variable(Sink& s, const char16_t* name, size_t n) {
         put_text(s, in->value);
         return;
     }
-    const uint32_t room = uint32_t(sizeof env_value / sizeof env_value[0]);
+    // The larger room only when needed: Windows takes no buffer above its own maximum.
+    uint32_t room = uint32_t(VALUE_CAP);
     uint32_t got = sys_get_env(key, env_value, room);
+    if (got >= room) {
+        room = uint32_t(sizeof env_value / sizeof env_value[0]);
+        got = sys_get_env(key, env_value, room);
+    }
     if (got > 0 && got < room) {
         put_run(s, env_value, got);
         return;
