@@ -2,10 +2,10 @@
 # What a user of bhsh meets around the plug-in: --lf line ends for pipes (the plug-in's
 # lines too), CR LF without it, and on Linux file names that are not UTF-8, which must be
 # opened, read and written under their own bytes.
-#   surface.sh native|wine HOST [HOST_ARGS...]
+#   surface.sh native|wine EXAMPLES_DIR HOST [HOST_ARGS...]
 set -u
-platform=$1
-shift
+platform=$1 examples=$2
+shift 2
 host=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -28,6 +28,13 @@ grep -q $'\r' lf.err && fail "--lf: a CR left on standard error"
 # Usage goes through the plug-in's help text, which ends its first line in CR LF itself.
 "${host[@]}" --lf -c 'usage inc' </dev/null >usage.out 2>&1
 grep -q $'\r' usage.out && { fail "--lf: a CR left in the plug-in's syntax text"; od -c usage.out | head; }
+
+# The patcher given one file as SOURCE and COPY (under two names) leaves it as it was.
+cp "$examples/data/sample.png" same.png
+"${host[@]}" "$examples/patch.btm" same.png ./same.png 16 "00 00 02 58" </dev/null >same.out 2>&1
+code=$?
+[ $code = 3 ] || { fail "patch onto its own source: exit code $code"; cat same.out; }
+cmp -s same.png "$examples/data/sample.png" || fail "patch onto its own source changed it"
 
 if [ "$platform" = native ]; then
   # Bytes of Latin-1 and a lone continuation byte: no UTF-8.
