@@ -3,7 +3,6 @@
 // come before the environment; unset _batch, _transient and _pipe read as 0.
 #include "envcount/names.h"
 #include "platform/platform.h"
-#include "plugin/abi.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
 
@@ -230,12 +229,10 @@ size_t shell_expand(const char16_t* in, char16_t* out, size_t cap) {
     return s.len;
 }
 
-// The buffer is the plug-in's and its size is not passed: the expansion is cut to fit the
-// smallest the plug-in hands over, so that a long value can never run past its end.
 int ExpandVariables(char16_t* text, int) {
     if (!text) return -1;
     text_copy(in_place_copy, VALUE_CAP, text);
-    shell_expand(in_place_copy, text, RESULT_CAP);
+    shell_expand(in_place_copy, text, VALUE_CAP);
     return 0;
 }
 
