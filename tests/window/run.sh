@@ -6,4 +6,10 @@
 set -u
 wine=$1 exe=$2 dll=$3
 command -v xvfb-run >/dev/null || { echo "xvfb-run not found (package xvfb): skipped"; exit 77; }
+# Wine's desktop belongs to the running wine server, which keeps the display it was started
+# with: a server left from a test without a display (it lingers a few seconds) would open
+# no window. Wait for it to end, so that this run starts one on the virtual display.
+server=$(dirname "$(command -v "$wine")")/wineserver
+[ -x "$server" ] || server=/usr/lib/wine/wineserver
+[ -x "$server" ] && timeout 30 "$server" -w
 timeout -k 10 200 xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$exe" "$dll" </dev/null
