@@ -9,8 +9,8 @@ namespace {
 
 const wchar_t* w(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
-// The longest path the wide-character calls take.
-const DWORD PATH_CHARS = 32768;
+// The longest path the wide-character calls take, with its NUL.
+const DWORD PATH_CHARS = UNICODE_STRING_MAX_CHARS + 1;
 
 bool fail(std::u16string* error) {
     *error = system_error_text(GetLastError());
