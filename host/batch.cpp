@@ -25,6 +25,8 @@ const int MAX_IF_NESTING = 16;
 const size_t NO_JUMP = size_t(-1);
 // How much of a faulty reference an error line quotes.
 const size_t QUOTE_MAX = 60;
+// The exit code of a run that ended because its output could no longer be written.
+const int EXIT_OUTPUT_LOST = 1;
 
 struct Label {
     std::u16string name;
@@ -36,19 +38,26 @@ struct Batch {
     std::vector<Label> labels;
 };
 
-Batch batch;
-int status = 0;
-bool quit_requested = false;
-int quit_code = 0;
-bool stop_requested = false;    // a goto found no label
-size_t jump_to = NO_JUMP;       // line index of the label a goto found
-int line_fault = 0;             // failure code of a variable function in this line
-bool syntax_fault = false;      // the line's text cannot be run
+// Everything a run keeps between lines and between the calls within a line.
+struct RunState {
+    Batch batch;
+    int status = 0;
+    bool quit_requested = false;
+    int quit_code = 0;
+    bool stop_requested = false;  // a goto found no label, or the output is gone
+    size_t jump_to = NO_JUMP;     // line index of the label a goto found
+    int line_fault = 0;           // failure code of a variable function in this line
+    bool syntax_fault = false;    // the line's text cannot be run
+};
+
+// The host's one run. The stand-in shell calls back without a context of its own, so its
+// handlers reach the run through this alone; everything else is handed the run it works on.
+RunState the_run;
 
 void set_status_variable(int code) { shell_set_internal(u"?", number_text(code).c_str()); }
 
-void note_function_failure(int code) {
-    if (line_fault == 0) line_fault = code;
+void note_function_failure(RunState& run, int code) {
+    if (run.line_fault == 0) run.line_fault = code;
     set_status_variable(code);
 }
 
@@ -59,8 +68,9 @@ std::u16string quoted_part(const char16_t* at) {
 }
 
 void on_shell_fault(int fault, const char16_t* at) {
-    if (syntax_fault) return;  // one report a line is enough
-    syntax_fault = true;
+    RunState& run = the_run;
+    if (run.syntax_fault) return;  // one report a line is enough
+    run.syntax_fault = true;
     write_error_line(text_of(fault == SHELL_FAULT_TOO_DEEP ? MSG_TOO_DEEP : MSG_UNCLOSED_BRACKET, quoted_part(at)));
 }
 
@@ -71,24 +81,25 @@ void copy_result(const std::u16string& result, char16_t* out, size_t cap) {
 }
 
 bool on_function(const char16_t* name, const char16_t* args, char16_t* out, size_t cap) {
+    RunState& run = the_run;
     // Once the line is known to be faulty, nothing more in it is called.
-    if (syntax_fault) return false;
+    if (run.syntax_fault) return false;
     std::u16string n(name), result;
     FileFunctionOutcome outcome = run_file_function(n, args, &result);
     if (outcome != FILE_FUNCTION_UNKNOWN) {
-        if (outcome == FILE_FUNCTION_FAILED) note_function_failure(1);
+        if (outcome == FILE_FUNCTION_FAILED) note_function_failure(run, 1);
         copy_result(result, out, cap);
         return true;
     }
     if (!plugin_has_function(n)) {
         write_error_line(text_of(MSG_UNKNOWN_FUNCTION, n));
-        syntax_fault = true;
+        run.syntax_fault = true;
         return false;
     }
     PluginCall call = plugin_call_function(n, args);
     if (!call.fault.empty()) write_error_line(call.fault);
     if (call.code != 0 || !call.fault.empty()) {
-        note_function_failure(call.code != 0 ? call.code : -1);
+        note_function_failure(run, call.code != 0 ? call.code : -1);
         return false;
     }
     copy_result(call.result, out, cap);
@@ -96,27 +107,21 @@ bool on_function(const char16_t* name, const char16_t* args, char16_t* out, size
 }
 
 // Expands a text through the shell; false (reported) when the text cannot be run.
-bool expand(const std::u16string& in, std::u16string* out) {
+bool expand(RunState& run, const std::u16string& in, std::u16string* out) {
     static char16_t buffer[SHELL_EXPAND_MAX + 1];
     if (in.size() >= SHELL_EXPAND_MAX) {
         write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
         return false;
     }
-    syntax_fault = false;
+    run.syntax_fault = false;
     size_t n = shell_expand(in.c_str(), buffer, SHELL_EXPAND_MAX + 1);
-    if (syntax_fault) return false;
+    if (run.syntax_fault) return false;
     if (n >= SHELL_EXPAND_MAX) {
         write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
         return false;
     }
     out->assign(buffer, n);
     return true;
-}
-
-std::u16string platform_error_text(uint32_t code) {
-    char16_t text[1024];
-    if (sys_format_message(code, text, 1024) == 0) return u"Error " + number_text(code);
-    return trim(text);
 }
 
 bool is_defined(const std::u16string& name) {
@@ -143,17 +148,17 @@ int run_set(const std::u16string& rest) {
     // An empty value removes the variable; removing one that is not there is no failure.
     if (!sys_set_env(name.c_str(), value.empty() ? nullptr : value.c_str()) &&
         !(value.empty() && sys_last_error() == SYS_ERROR_ENVVAR_NOT_FOUND)) {
-        write_error_line(text_of(MSG_SET_FAILED, name, platform_error_text(sys_last_error())));
+        write_error_line(text_of(MSG_SET_FAILED, name, system_error_text(sys_last_error())));
         return 1;
     }
     return 0;
 }
 
-int run_goto(const std::u16string& rest) {
+int run_goto(RunState& run, const std::u16string& rest) {
     std::u16string label, ignored;
     split_word(rest, &label, &ignored);
     if (!label.empty() && label[0] == u':') label = label.substr(1);
-    if (!batch.active) {
+    if (!run.batch.active) {
         write_error_line(MSG_NOT_IN_BATCH);
         return 1;
     }
@@ -161,26 +166,26 @@ int run_goto(const std::u16string& rest) {
         write_error_line(MSG_MISSING_LABEL);
         return 1;
     }
-    for (const Label& l : batch.labels)
+    for (const Label& l : run.batch.labels)
         if (equal_nocase(l.name, label)) {
-            jump_to = l.line;
+            run.jump_to = l.line;
             return 0;
         }
     write_error_line(text_of(MSG_LABEL_NOT_FOUND, label));
-    stop_requested = true;
+    run.stop_requested = true;
     return 1;
 }
 
-int run_quit(const std::u16string& rest) {
+int run_quit(RunState& run, const std::u16string& rest) {
     std::u16string text = trim(rest);
     int64_t code = 0;
-    quit_requested = true;
+    run.quit_requested = true;
     if (!text.empty() && (!parse_number(text, &code) || code < INT_MIN || code > INT_MAX)) {
         write_error_line(text_of(MSG_BAD_EXIT_CODE, text));
         code = 1;
     }
-    quit_code = int(code);
-    return quit_code;
+    run.quit_code = int(code);
+    return run.quit_code;
 }
 
 std::u16string record_text(const char16_t* s) {
@@ -244,7 +249,7 @@ int run_echo(const std::u16string& line) {
     return 0;
 }
 
-int run_command(const std::u16string& raw, int if_depth);
+int run_command(RunState& run, const std::u16string& raw, int if_depth);
 
 // An operand of if, from the unexpanded text: a quoted text (quotes included in the
 // comparison, as the shell compares them) or a word; brackets of references may hold blanks.
@@ -292,9 +297,20 @@ bool take_keyword(const std::u16string& s, size_t* i, const std::u16string& word
     return true;
 }
 
+// The numeric comparisons of if, by their keywords.
+struct Comparison {
+    const char16_t* name;
+    bool (*holds)(int64_t a, int64_t b);
+};
+const Comparison comparisons[] = {
+    {u"lt", [](int64_t a, int64_t b) { return a < b; }}, {u"le", [](int64_t a, int64_t b) { return a <= b; }},
+    {u"eq", [](int64_t a, int64_t b) { return a == b; }}, {u"ne", [](int64_t a, int64_t b) { return a != b; }},
+    {u"ge", [](int64_t a, int64_t b) { return a >= b; }}, {u"gt", [](int64_t a, int64_t b) { return a > b; }},
+};
+
 // The condition is expanded on its own, and the command only when it is to run, so a
 // function in a command that does not run is never called.
-int run_if(const std::u16string& rest, int if_depth) {
+int run_if(RunState& run, const std::u16string& rest, int if_depth) {
     if (if_depth >= MAX_IF_NESTING) {
         write_error_line(MSG_IF_TOO_DEEP);
         return 1;
@@ -307,17 +323,20 @@ int run_if(const std::u16string& rest, int if_depth) {
         size_t start = i;
         while (i < rest.size() && !text_is_space(rest[i])) ++i;
         std::u16string name;
-        if (!expand(rest.substr(start, i - start), &name)) return 1;
+        if (!expand(run, rest.substr(start, i - start), &name)) return 1;
         holds = is_defined(trim(name));
     } else {
         std::u16string a, b;
         if (!scan_operand(rest, &i, &a)) return 1;
         skip_blanks(rest, &i);
-        if (a.empty() || rest.compare(i, 2, u"==") != 0) {
+        const Comparison* numeric = nullptr;
+        for (const Comparison& c : comparisons)
+            if (!numeric && take_keyword(rest, &i, c.name)) numeric = &c;
+        if (a.empty() || (!numeric && rest.compare(i, 2, u"==") != 0)) {
             write_error_line(MSG_IF_SYNTAX);
             return 1;
         }
-        i += 2;
+        if (!numeric) i += 2;
         skip_blanks(rest, &i);
         if (!scan_operand(rest, &i, &b)) return 1;
         if (b.empty()) {
@@ -325,8 +344,18 @@ int run_if(const std::u16string& rest, int if_depth) {
             return 1;
         }
         std::u16string ea, eb;
-        if (!expand(a, &ea) || !expand(b, &eb)) return 1;
-        holds = equal_nocase(ea, eb);
+        if (!expand(run, a, &ea) || !expand(run, b, &eb)) return 1;
+        if (numeric) {
+            int64_t na, nb;
+            for (const std::u16string* t : {&ea, &eb})
+                if (!parse_number(trim(*t), t == &ea ? &na : &nb)) {
+                    write_error_line(text_of(MSG_BAD_NUMBER, trim(*t)));
+                    return 1;
+                }
+            holds = numeric->holds(na, nb);
+        } else {
+            holds = equal_nocase(ea, eb);
+        }
     }
     skip_blanks(rest, &i);
     std::u16string command = rest.substr(i);
@@ -335,26 +364,26 @@ int run_if(const std::u16string& rest, int if_depth) {
         return 1;
     }
     if (holds == negate) return 0;
-    int code = run_command(command, if_depth + 1);
+    int code = run_command(run, command, if_depth + 1);
     return code == KEEP_STATUS ? 0 : code;
 }
 
-int run_command(const std::u16string& raw, int if_depth) {
+int run_command(RunState& run, const std::u16string& raw, int if_depth) {
     std::u16string t = trim_left(raw);
     while (!t.empty() && t[0] == u'@') t = trim_left(t.substr(1));
     if (t.empty() || t[0] == u':') return KEEP_STATUS;
     std::u16string word, rest;
     split_word(t, &word, &rest);
     if (equal_nocase(word, u"rem")) return KEEP_STATUS;
-    if (equal_nocase(word, u"if")) return run_if(rest, if_depth);
+    if (equal_nocase(word, u"if")) return run_if(run, rest, if_depth);
     std::u16string line;
-    if (!expand(t, &line)) return 1;
+    if (!expand(run, t, &line)) return 1;
     split_word(line, &word, &rest);
     if (word.empty()) return 0;
     if (equal_nocase(word, u"echo")) return run_echo(line);
     if (equal_nocase(word, u"set")) return run_set(rest);
-    if (equal_nocase(word, u"goto")) return run_goto(rest);
-    if (equal_nocase(word, u"quit") || equal_nocase(word, u"exit")) return run_quit(rest);
+    if (equal_nocase(word, u"goto")) return run_goto(run, rest);
+    if (equal_nocase(word, u"quit") || equal_nocase(word, u"exit")) return run_quit(run, rest);
     if (equal_nocase(word, u"plugin")) return run_plugin_info();
     if (equal_nocase(word, u"usage")) return run_usage(trim(rest));
     if (equal_nocase(word, u"help")) return run_help(trim(rest));
@@ -363,15 +392,33 @@ int run_command(const std::u16string& raw, int if_depth) {
     return 1;
 }
 
-void execute_line(const std::u16string& raw) {
-    line_fault = 0;
-    int code = run_command(raw, 0);
-    if (code == KEEP_STATUS) return;
-    status = code != 0 ? code : line_fault;
-    set_status_variable(status);
+// A stream that can no longer be written ends the run, as it ends a Unix tool: whatever
+// the script would go on to write would be lost, and a reader that has gone wants no more.
+bool output_lost(RunState& run) {
+    int stream = shell_output_failure();
+    if (stream == 0) return false;
+    if (!run.stop_requested) {
+        run.stop_requested = true;
+        run.status = EXIT_OUTPUT_LOST;
+        set_status_variable(run.status);
+        // Said on the other stream, if that one still works.
+        std::u16string line = text_of(MSG_OUTPUT_LOST, stream == 1 ? u"standard output" : u"standard error");
+        void* other = stream == 1 ? sys_stderr_handle() : sys_stdout_handle();
+        shell_write_text(other, line.data(), line.size());
+    }
+    return true;
 }
 
-int exit_code() { return quit_requested ? quit_code : status; }
+void execute_line(RunState& run, const std::u16string& raw) {
+    run.line_fault = 0;
+    int code = run_command(run, raw, 0);
+    if (output_lost(run)) return;
+    if (code == KEEP_STATUS) return;
+    run.status = code != 0 ? code : run.line_fault;
+    set_status_variable(run.status);
+}
+
+int exit_code(const RunState& run) { return run.quit_requested ? run.quit_code : run.status; }
 
 void set_arguments(const std::u16string& zero, const std::vector<std::u16string>& args) {
     char16_t name[2] = {u'0', 0};
@@ -443,6 +490,7 @@ void batch_setup(bool transient, bool pipe) {
 }
 
 int run_script(const std::u16string& path, const std::vector<std::u16string>& args) {
+    RunState& run = the_run;
     std::string bytes;
     std::u16string error;
     if (!system_read_file(path, MAX_BATCH_BYTES, &bytes, &error)) {
@@ -450,19 +498,19 @@ int run_script(const std::u16string& path, const std::vector<std::u16string>& ar
         return 1;
     }
     std::vector<std::u16string> lines = split_lines(decode_batch(bytes));
-    batch.active = true;
-    batch.labels = find_labels(lines);
+    run.batch.active = true;
+    run.batch.labels = find_labels(lines);
     shell_set_internal(u"_batch", u"1");
     shell_set_internal(u"_batchname", path.c_str());
     set_arguments(path, args);
-    for (size_t i = 0; i < lines.size() && !quit_requested && !stop_requested;) {
+    for (size_t i = 0; i < lines.size() && !run.quit_requested && !run.stop_requested;) {
         std::u16string number = number_text(int64_t(i + 1));
         shell_set_internal(u"_batchline", number.c_str());
         error_location_set(path, long(i + 1));
-        execute_line(lines[i]);
-        if (jump_to != NO_JUMP) {
-            i = jump_to + 1;
-            jump_to = NO_JUMP;
+        execute_line(run, lines[i]);
+        if (run.jump_to != NO_JUMP) {
+            i = run.jump_to + 1;
+            run.jump_to = NO_JUMP;
         } else {
             ++i;
         }
@@ -471,13 +519,13 @@ int run_script(const std::u16string& path, const std::vector<std::u16string>& ar
     shell_set_internal(u"_batch", u"0");
     shell_set_internal(u"_batchname", u"");
     shell_set_internal(u"_batchline", u"0");
-    batch = Batch();
-    return exit_code();
+    run.batch = Batch();
+    return exit_code(run);
 }
 
 int run_one_line(const std::u16string& line) {
-    execute_line(line);
-    return exit_code();
+    execute_line(the_run, line);
+    return exit_code(the_run);
 }
 
 namespace {
@@ -522,6 +570,7 @@ bool read_input_line(InputBuffer& in, std::u16string* line, bool* too_long) {
 }  // namespace
 
 int run_input(bool prompt) {
+    RunState& run = the_run;
     static InputBuffer in;
     for (;;) {
         if (prompt) write_out(MSG_PROMPT);
@@ -535,8 +584,8 @@ int run_input(bool prompt) {
             write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(MAX_INPUT_LINE)));
             continue;
         }
-        execute_line(line);
-        if (quit_requested) break;
+        execute_line(run, line);
+        if (run.quit_requested || run.stop_requested) break;
     }
-    return exit_code();
+    return exit_code(run);
 }

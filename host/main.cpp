@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "host/batch.h"
-#include "host/loader.h"
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"
 #include "host/shell_files.h"
 #include "host/system.h"
+#include "shell/shell_host.h"
 
 namespace {
 
@@ -22,6 +22,7 @@ struct Options {
     std::u16string script;
     std::vector<std::u16string> script_args;
     bool show_usage = false;
+    bool lf = false;
 };
 
 bool starts_with(const std::u16string& s, const std::u16string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
@@ -39,7 +40,9 @@ bool parse_options(const std::vector<std::u16string>& args, Options* o) {
             o->show_usage = true;
             return true;
         }
-        if (starts_with(a, u"--plugin=")) {
+        if (a == u"--lf") {
+            o->lf = true;
+        } else if (starts_with(a, u"--plugin=")) {
             o->plugin_path = a.substr(9);
         } else if (a == u"--plugin" || a == u"-c") {
             if (i + 1 >= args.size()) {
@@ -76,8 +79,11 @@ bool parse_options(const std::vector<std::u16string>& args, Options* o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    system_prepare_standard_streams();
     Options o;
-    if (!parse_options(system_arguments(argc, argv), &o)) {
+    bool parsed = parse_options(system_arguments(argc, argv), &o);
+    shell_set_lf_line_ends(o.lf);
+    if (!parsed) {
         write_out(MSG_USAGE);
         return EXIT_USAGE;
     }

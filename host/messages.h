@@ -5,10 +5,12 @@
 
 // Starting up
 #define MSG_USAGE                                                                         \
-    u"Usage: bhsh [--plugin PATH] SCRIPT [ARGS...]   run a batch file\r\n"               \
-    u"       bhsh [--plugin PATH] -c LINE            run one line\r\n"                   \
-    u"       bhsh [--plugin PATH]                    read lines from standard input\r\n" \
-    u"                                               (a prompt on a terminal) until exit\r\n"
+    u"Usage: bhsh [OPTIONS] SCRIPT [ARGS...]   run a batch file\r\n"                     \
+    u"       bhsh [OPTIONS] -c LINE            run one line\r\n"                         \
+    u"       bhsh [OPTIONS]                    read lines from standard input\r\n"       \
+    u"                                         (a prompt on a terminal) until exit\r\n"  \
+    u"Options: --plugin PATH   the plug-in to load (default: the one beside bhsh)\r\n"    \
+    u"         --lf            end output lines in LF instead of CR LF\r\n"
 #define MSG_BAD_OPTION u"Unknown option: %s"
 #define MSG_OPTION_NEEDS_VALUE u"%s needs a value"
 #define MSG_EXTRA_ARGUMENTS u"-c takes one line; unexpected: %s"
@@ -17,6 +19,7 @@
 #define MSG_NO_PLUGIN_INFO u"the library has no registration record (GetPluginInfo)"
 #define MSG_NO_EXPORT u"The plug-in lists %s but exports no %s; it is left out"
 #define MSG_PROMPT u"bhsh> "
+#define MSG_OUTPUT_LOST u"bhsh: Cannot write to %s any more; the run stops\r\n"
 
 // Calls into the plug-in
 #define MSG_ARGS_TOO_LONG u"Arguments of @%s too long: %s characters, %s at most"
@@ -35,17 +38,21 @@
 #define MSG_SET_SYNTAX u"Syntax: set NAME=VALUE"
 #define MSG_SET_INTERNAL u"%s is a variable of the shell and cannot be set"
 #define MSG_SET_FAILED u"Cannot set %s: %s"
-#define MSG_IF_SYNTAX u"Syntax: if [not] \"A\"==\"B\" COMMAND, or if [not] defined NAME COMMAND"
+#define MSG_IF_SYNTAX \
+    u"Syntax: if [not] \"A\"==\"B\" COMMAND, if [not] N1 LT|LE|EQ|NE|GE|GT N2 COMMAND, or if [not] defined NAME COMMAND"
 #define MSG_IF_TOO_DEEP u"if nested too deeply"
 #define MSG_UNCLOSED_QUOTE u"Unclosed quote: %s"
 #define MSG_BAD_EXIT_CODE u"Not a number: %s"
+#define MSG_BAD_NUMBER u"Not a number: %s"
 #define MSG_MISSING_NAME u"Missing name after %s"
 #define MSG_NO_USAGE u"No syntax text for %s"
 #define MSG_NO_HELP u"No help for %s"
 #define MSG_HELP_LIST                                                                     \
     u"Commands: echo, set NAME=VALUE, rem, :label, goto LABEL, if [not] \"A\"==\"B\" COMMAND,\r\n" \
-    u"          if [not] defined NAME COMMAND, quit [N], exit [N], help NAME, usage NAME, plugin\r\n" \
-    u"Functions: @fileopen[PATH,MODE], @fileclose[H], @fileseek[H,OFFSET,ORIGIN]\r\n"
+    u"          if [not] N1 LT|LE|EQ|NE|GE|GT N2 COMMAND, if [not] defined NAME COMMAND,\r\n" \
+    u"          quit [N], exit [N], help NAME, usage NAME, plugin\r\n" \
+    u"Functions: @fileopen[PATH,MODE], @fileclose[H], @fileseek[H,OFFSET,ORIGIN], @filesize[PATH],\r\n" \
+    u"           @samefile[PATH1,PATH2], @words[TEXT], @eval[N + N - N]\r\n"
 #define MSG_HELP_PLUGIN u"From the plug-in: %s"
 
 // The registration record
@@ -63,3 +70,9 @@
 #define MSG_FILECLOSE_FAILED u"Cannot close %s: %s"
 #define MSG_FILESEEK_SYNTAX u"Syntax: @fileseek[HANDLE,OFFSET,ORIGIN] with ORIGIN 0 (start), 1 (here) or 2 (end)"
 #define MSG_FILESEEK_FAILED u"Cannot move in %s: %s"
+#define MSG_FILESIZE_SYNTAX u"Syntax: @filesize[PATH]"
+#define MSG_FILESIZE_FAILED u"Cannot tell the size of \"%s\": %s"
+#define MSG_SAMEFILE_SYNTAX u"Syntax: @samefile[PATH1,PATH2]"
+#define MSG_SAMEFILE_FAILED u"Cannot compare \"%s\" with \"%s\": %s"
+#define MSG_EVAL_SYNTAX u"Syntax: @eval[N + N - N ...] with whole numbers; not \"%s\""
+#define MSG_EVAL_RANGE u"Out of range: %s"

@@ -2,13 +2,14 @@
 
 #include "host/messages.h"
 #include "platform/platform.h"
+#include "shell/shell_host.h"
 
 namespace {
 std::u16string location_name;
 long location_line = 0;
 }  // namespace
 
-void write_out(const std::u16string& text) { sys_write_text(sys_stdout_handle(), text.data(), text.size()); }
+void write_out(const std::u16string& text) { shell_write_text(sys_stdout_handle(), text.data(), text.size()); }
 
 void write_out_line(const std::u16string& text) { write_out(text + u"\r\n"); }
 
@@ -17,7 +18,7 @@ void write_error_line(const std::u16string& message) {
     if (location_line > 0)
         line += location_name + u" [" + to_u16(std::to_string(location_line)) + u"]  ";
     line += message + u"\r\n";
-    sys_write_text(sys_stderr_handle(), line.data(), line.size());
+    shell_write_text(sys_stderr_handle(), line.data(), line.size());
 }
 
 void error_location_set(const std::u16string& batch_name, long line) {

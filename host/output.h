@@ -1,5 +1,6 @@
-// The host's output: standard output and error lines, written through the same system
-// handles as the plug-in's own output so that the two stay in order.
+// The host's output: standard output and error lines, written through the same writer as
+// the plug-in's own output (the stand-in shell's), so that the two stay in order and share
+// its line ends.
 #pragma once
 #include <string>
 

@@ -3,33 +3,32 @@
 // of going unnoticed.
 #include "host/plugin_link.h"
 
+#include <string.h>
+
 #include <vector>
 
-#include "host/loader.h"
+#include "args/split.h"
+
+#include "host/system.h"
 #include "host/messages.h"
 #include "host/output.h"
 #include "text/chars.h"
 
 namespace {
 
-typedef PluginInfo* (*GetInfoFn)();
-typedef int (*VoidFn)();
-typedef int (*BufferFn)(char16_t*);
-typedef int (*UsageFn)(const char16_t*, char16_t*);
-typedef int (*HelpFn)(const char16_t*);
-
 struct Entry {
     std::u16string name;  // without the '@' of a variable function
     bool function;
-    BufferFn call;
+    PluginFunctionEntry call;
+    size_t capacity;  // what the plug-in may write into the entry's buffer
 };
 
 const size_t MAX_ENTRIES = 64;
 const size_t MAX_NAME = 64;
-// The capacity the plug-in assumes for a variable function's result buffer.
-const size_t RESULT_CAPACITY = 1024;
-const size_t BYTEHAUL_CAPACITY = 16384;
-const size_t USAGE_CAPACITY = 1024;
+// The longest argument text the plug-in's splitter takes, NUL excluded; a longer one is
+// refused before the call. The buffer is then larger than the capacity, and what lies
+// beyond the capacity must come back as it went in.
+const size_t ARGUMENT_TEXT_MAX = size_t(MAX_ARG_LEN) - 1;
 // Longest text read from the registration record.
 const size_t RECORD_TEXT_MAX = 4096;
 const size_t GUARD = 64;
@@ -38,10 +37,10 @@ const char16_t GUARD_FILL = 0xFDFD;
 LoadedLibrary library = {nullptr};
 const PluginInfo* record = nullptr;
 std::vector<Entry> entries;
-VoidFn initialize_fn = nullptr;
-VoidFn shutdown_fn = nullptr;
-UsageFn usage_fn = nullptr;
-HelpFn help_fn = nullptr;
+PluginLifecycleEntry initialize_fn = nullptr;
+PluginLifecycleEntry shutdown_fn = nullptr;
+PluginUsageEntry usage_fn = nullptr;
+PluginHelpEntry help_fn = nullptr;
 
 const Entry* find_entry(const std::u16string& name, bool function) {
     for (const Entry& e : entries)
@@ -55,6 +54,14 @@ std::string symbol_name(const std::u16string& prefix, const std::u16string& name
     std::string s;
     for (char16_t c : prefix + name) s += char(c);
     return s;
+}
+
+// The capacity the plug-in declares for an export; an entry it does not list gets the
+// capacity of every other result buffer.
+size_t capacity_of(const char* export_name) {
+    for (const EntryCapacity& e : ENTRY_CAPACITIES)
+        if (strcmp(e.entry, export_name) == 0) return e.capacity;
+    return RESULT_CAP;
 }
 
 void add_listed_name(std::u16string item) {
@@ -73,7 +80,8 @@ void add_listed_name(std::u16string item) {
         write_error_line(text_of(MSG_NO_EXPORT, item, export_name));
         return;
     }
-    entries.push_back(Entry{name, function, reinterpret_cast<BufferFn>(fn)});
+    std::string symbol = symbol_name(u"", export_name);
+    entries.push_back(Entry{name, function, reinterpret_cast<PluginFunctionEntry>(fn), capacity_of(symbol.c_str())});
 }
 
 void read_function_list(const char16_t* list) {
@@ -88,16 +96,22 @@ void read_function_list(const char16_t* list) {
     }
 }
 
-// A buffer of cap characters holding text, zero after it, then the guard region.
+// A buffer of at least cap characters holding text and its NUL, zero after it, then the
+// guard region.
 std::vector<char16_t> guarded_buffer(size_t cap, const std::u16string& text) {
-    std::vector<char16_t> buf(cap + GUARD, GUARD_FILL);
-    for (size_t i = 0; i < cap; ++i) buf[i] = i < text.size() ? text[i] : u'\0';
+    size_t room = text.size() + 1 > cap ? text.size() + 1 : cap;
+    std::vector<char16_t> buf(room + GUARD, GUARD_FILL);
+    for (size_t i = 0; i < room; ++i) buf[i] = i < text.size() ? text[i] : u'\0';
     return buf;
 }
 
-bool guard_intact(const std::vector<char16_t>& buf, size_t cap) {
-    for (size_t i = cap; i < buf.size(); ++i)
-        if (buf[i] != GUARD_FILL) return false;
+// Whether everything from cap on is as guarded_buffer left it: the rest of a long argument
+// text, zeros, and the guard region.
+bool guard_intact(const std::vector<char16_t>& buf, size_t cap, const std::u16string& text) {
+    for (size_t i = cap; i < buf.size(); ++i) {
+        char16_t want = i < text.size() ? text[i] : i < buf.size() - GUARD ? u'\0' : GUARD_FILL;
+        if (buf[i] != want) return false;
+    }
     return true;
 }
 
@@ -109,15 +123,11 @@ bool text_in_buffer(const std::vector<char16_t>& buf, size_t cap, std::u16string
     return true;
 }
 
-size_t capacity_of(const std::u16string& name) {
-    return text_equal_nocase(name.c_str(), u"bytehaul") ? BYTEHAUL_CAPACITY : RESULT_CAPACITY;
-}
-
 }  // namespace
 
 bool plugin_load(const std::u16string& path, std::u16string* error) {
     if (!library_load(path, &library, error)) return false;
-    GetInfoFn get_info = reinterpret_cast<GetInfoFn>(library_symbol(library, "GetPluginInfo"));
+    PluginInfoEntry get_info = reinterpret_cast<PluginInfoEntry>(library_symbol(library, "GetPluginInfo"));
     if (!get_info) {
         *error = MSG_NO_PLUGIN_INFO;
         return false;
@@ -127,10 +137,10 @@ bool plugin_load(const std::u16string& path, std::u16string* error) {
         *error = MSG_NO_PLUGIN_INFO;
         return false;
     }
-    initialize_fn = reinterpret_cast<VoidFn>(library_symbol(library, "InitializePlugin"));
-    shutdown_fn = reinterpret_cast<VoidFn>(library_symbol(library, "ShutdownPlugin"));
-    usage_fn = reinterpret_cast<UsageFn>(library_symbol(library, "Usage"));
-    help_fn = reinterpret_cast<HelpFn>(library_symbol(library, "Help"));
+    initialize_fn = reinterpret_cast<PluginLifecycleEntry>(library_symbol(library, "InitializePlugin"));
+    shutdown_fn = reinterpret_cast<PluginLifecycleEntry>(library_symbol(library, "ShutdownPlugin"));
+    usage_fn = reinterpret_cast<PluginUsageEntry>(library_symbol(library, "Usage"));
+    help_fn = reinterpret_cast<PluginHelpEntry>(library_symbol(library, "Help"));
     if (record->functions) read_function_list(record->functions);
     return true;
 }
@@ -158,17 +168,17 @@ PluginCall plugin_call_function(const std::u16string& name, const std::u16string
     PluginCall call{-1, u"", u""};
     const Entry* e = find_entry(name, true);
     if (!e) return call;
-    size_t cap = capacity_of(name);
-    if (args.size() >= cap) {
-        call.fault = text_of(MSG_ARGS_TOO_LONG, e->name, std::to_string(args.size()), std::to_string(cap - 1));
+    size_t cap = e->capacity;
+    if (args.size() > ARGUMENT_TEXT_MAX) {
+        call.fault = text_of(MSG_ARGS_TOO_LONG, e->name, std::to_string(args.size()), std::to_string(ARGUMENT_TEXT_MAX));
         return call;
     }
     std::vector<char16_t> buf = guarded_buffer(cap, args);
     call.code = e->call(buf.data());
-    if (!guard_intact(buf, cap)) {
+    if (!guard_intact(buf, cap, args)) {
         call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), u"@" + e->name);
         call.code = -1;
-    } else if (call.code == 0 && !text_in_buffer(buf, cap, &call.result)) {
+    } else if (call.code == 0 && !text_in_buffer(buf, buf.size() - GUARD, &call.result)) {
         call.fault = text_of(MSG_UNTERMINATED, u"@" + e->name);
         call.code = -1;
     }
@@ -179,22 +189,23 @@ PluginCall plugin_call_command(const std::u16string& name, const std::u16string&
     PluginCall call{-1, u"", u""};
     const Entry* e = find_entry(name, false);
     if (!e) return call;
-    size_t cap = text.size() + 1;
+    size_t cap = e->capacity;
     std::vector<char16_t> buf = guarded_buffer(cap, text);
     call.code = e->call(buf.data());
-    if (!guard_intact(buf, cap)) call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), e->name);
+    if (!guard_intact(buf, cap, text)) call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), e->name);
     return call;
 }
 
 PluginCall plugin_call_usage(const std::u16string& name) {
     PluginCall call{0, u"", u""};
     if (!usage_fn) return call;
-    std::vector<char16_t> buf = guarded_buffer(USAGE_CAPACITY, u"");
+    size_t cap = capacity_of("Usage");
+    std::vector<char16_t> buf = guarded_buffer(cap, u"");
     call.code = usage_fn(name.c_str(), buf.data());
-    if (!guard_intact(buf, USAGE_CAPACITY)) {
-        call.fault = text_of(MSG_PAST_BUFFER, std::to_string(USAGE_CAPACITY), u"Usage");
+    if (!guard_intact(buf, cap, u"")) {
+        call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), u"Usage");
         call.code = 0;
-    } else if (call.code != 0 && !text_in_buffer(buf, USAGE_CAPACITY, &call.result)) {
+    } else if (call.code != 0 && !text_in_buffer(buf, cap, &call.result)) {
         call.fault = text_of(MSG_UNTERMINATED, u"Usage");
         call.code = 0;
     }

@@ -5,8 +5,9 @@
 
 #include <string>
 
-// The registration record's layout is the one the plug-in publishes.
-#include "plugin/exports.h"
+// The registration record, the entries' signatures and their buffer capacities, as the
+// plug-in publishes them.
+#include "plugin/abi.h"
 
 // Loads the library, reads its record and looks up every listed name. Warnings about
 // listed names without an export go to standard error; false only when the library

@@ -1,5 +1,7 @@
-// @fileopen, @fileclose and @fileseek. Only handles this host opened may be closed, so a
-// batch file cannot close the host's own standard streams by mistake.
+// The host's own variable functions: the shell's @fileopen, @fileclose, @fileseek,
+// @filesize, @words and @eval, and @samefile, which is the host's alone. Only handles this
+// host opened may be closed, so a batch file cannot close the host's own standard streams
+// by mistake.
 #include "host/shell_files.h"
 
 #include <stdint.h>
@@ -10,6 +12,7 @@
 #include "host/output.h"
 #include "host/system.h"
 #include "host/words.h"
+#include "text/chars.h"
 
 namespace {
 
@@ -89,6 +92,63 @@ FileFunctionOutcome file_seek(const std::u16string& args, std::u16string* result
     return FILE_FUNCTION_DONE;
 }
 
+FileFunctionOutcome file_size(const std::u16string& args, std::u16string* result) {
+    std::vector<std::u16string> a = split_commas(args);
+    if (a.size() != 1 || a[0].empty()) return failed(MSG_FILESIZE_SYNTAX, result);
+    uint64_t size;
+    std::u16string error;
+    if (!system_file_size(a[0], &size, &error)) return failed(text_of(MSG_FILESIZE_FAILED, a[0], error), result);
+    *result = unsigned_text(size);
+    return FILE_FUNCTION_DONE;
+}
+
+FileFunctionOutcome same_file(const std::u16string& args, std::u16string* result) {
+    std::vector<std::u16string> a = split_commas(args);
+    if (a.size() != 2 || a[0].empty() || a[1].empty()) return failed(MSG_SAMEFILE_SYNTAX, result);
+    bool same;
+    std::u16string error;
+    if (!system_same_file(a[0], a[1], &same, &error))
+        return failed(text_of(MSG_SAMEFILE_FAILED, a[0], a[1], error), result);
+    *result = same ? u"1" : u"0";
+    return FILE_FUNCTION_DONE;
+}
+
+// Words as @BYTESTOW takes its values: parted by white space and commas.
+FileFunctionOutcome count_words(const std::u16string& args, std::u16string* result) {
+    int64_t n = 0;
+    bool in_word = false;
+    for (char16_t c : args) {
+        bool parts = c == u',' || text_is_space(c);
+        if (!parts && !in_word) ++n;
+        in_word = !parts;
+    }
+    *result = number_text(n);
+    return FILE_FUNCTION_DONE;
+}
+
+// Whole numbers joined by + and -, from left to right.
+FileFunctionOutcome evaluate(const std::u16string& args, std::u16string* result) {
+    int64_t sum = 0;
+    char16_t op = u'+';
+    size_t i = 0;
+    for (;;) {
+        while (i < args.size() && text_is_space(args[i])) ++i;
+        size_t start = i;
+        if (i < args.size() && (args[i] == u'-' || args[i] == u'+')) ++i;
+        while (i < args.size() && !text_is_space(args[i]) && args[i] != u'+' && args[i] != u'-') ++i;
+        int64_t v;
+        if (!parse_number(args.substr(start, i - start), &v)) return failed(text_of(MSG_EVAL_SYNTAX, args), result);
+        if (op == u'+' ? __builtin_add_overflow(sum, v, &sum) : __builtin_sub_overflow(sum, v, &sum))
+            return failed(text_of(MSG_EVAL_RANGE, args), result);
+        while (i < args.size() && text_is_space(args[i])) ++i;
+        if (i == args.size()) break;
+        op = args[i++];
+        if (op != u'+' && op != u'-') return failed(text_of(MSG_EVAL_SYNTAX, args), result);
+    }
+    *result = number_text(sum);
+    return FILE_FUNCTION_DONE;
+}
+
 }  // namespace
 
 FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16string& args,
@@ -96,6 +156,10 @@ FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16
     if (equal_nocase(name, u"fileopen")) return file_open(args, result);
     if (equal_nocase(name, u"fileclose")) return file_close(args, result);
     if (equal_nocase(name, u"fileseek")) return file_seek(args, result);
+    if (equal_nocase(name, u"filesize")) return file_size(args, result);
+    if (equal_nocase(name, u"samefile")) return same_file(args, result);
+    if (equal_nocase(name, u"words")) return count_words(args, result);
+    if (equal_nocase(name, u"eval")) return evaluate(args, result);
     return FILE_FUNCTION_UNKNOWN;
 }
 

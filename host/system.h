@@ -1,6 +1,7 @@
-// What the host needs from the system besides the loader: its arguments, its own folder,
-// whole files, standard input, and the file handles of @FILEOPEN. One implementation per
-// system in system.cpp; everything else in the host is the same on every build.
+// What the host needs from the system: its arguments, its own folder, its standard streams,
+// whole files, the file handles of @FILEOPEN, and the dynamic loader. One implementation
+// per system, system_win.cpp and system_posix.cpp; everything else in the host, including
+// system.cpp, is the same on every build.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -11,12 +12,17 @@
 std::string to_utf8(const std::u16string& s);
 std::u16string from_utf8(const std::string& s);
 
+// The system's text for a Windows error code, trimmed; the one place the host asks for it.
+std::u16string system_error_text(uint32_t code);
+
+// Before anything else: a standard stream that is closed is opened on the null device,
+// so that no file the host opens later can take its place.
+void system_prepare_standard_streams();
+
 // The command-line arguments after the program's name, as typed.
 std::vector<std::u16string> system_arguments(int argc, char** argv);
 // The folder the running executable lives in, with its trailing separator.
 std::u16string system_executable_dir();
-// The system's text for an error code of the system (errno or GetLastError), trimmed.
-std::u16string system_error_text(uint32_t code);
 
 // Reads a whole file of at most max bytes. On failure returns false with the reason.
 bool system_read_file(const std::u16string& path, size_t max, std::string* bytes, std::u16string* error);
@@ -33,3 +39,20 @@ bool system_open(const std::u16string& path, FileMode mode, uint64_t* handle, st
 bool system_close(uint64_t handle, std::u16string* error);
 // origin: 0 start, 1 current position, 2 end. Gives the new position.
 bool system_seek(uint64_t handle, int64_t offset, int origin, uint64_t* position, std::u16string* error);
+// The size in bytes of the file at path.
+bool system_file_size(const std::u16string& path, uint64_t* size, std::u16string* error);
+// Whether two paths name one file (by identity, whatever the names): false with no error
+// when either does not exist.
+bool system_same_file(const std::u16string& a, const std::u16string& b, bool* same, std::u16string* error);
+
+// The plug-in library.
+struct LoadedLibrary {
+    void* module;  // null when not loaded
+};
+// Loads the library at path. On failure returns false with the system's reason in error.
+bool library_load(const std::u16string& path, LoadedLibrary* lib, std::u16string* error);
+// The export of that name, or null.
+void* library_symbol(const LoadedLibrary& lib, const char* name);
+void library_unload(LoadedLibrary* lib);
+// The plug-in built beside the running host: Bytehaul.dll on Windows, Bytehaul.so elsewhere.
+std::u16string library_default_path();

@@ -1,5 +1,6 @@
 #include "host/words.h"
 
+#include "args/number.h"
 #include "host/output.h"
 #include "text/chars.h"
 
@@ -52,28 +53,20 @@ std::vector<std::u16string> split_commas(const std::u16string& s) {
 }
 
 bool parse_number(const std::u16string& s, int64_t* value) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
-    unsigned base = 10;
-    if (i + 2 < s.size() && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) base = 16, i += 2;
-    else if (i + 2 < s.size() && s[i] == u'0' && (s[i + 1] == u'o' || s[i + 1] == u'O')) base = 8, i += 2;
-    if (i >= s.size()) return false;
-    uint64_t v = 0;
-    for (; i < s.size(); ++i) {
-        char16_t c = s[i];
-        unsigned d;
-        if (text_is_digit(c)) d = unsigned(c - u'0');
-        else if (base == 16 && text_is_hex_digit(c)) d = unsigned(text_upper(c) - u'A' + 10);
-        else return false;
-        if (d >= base) return false;
-        // Beyond the range of a signed 64-bit number in either direction.
-        if (v > (uint64_t(1) << 63) / base) return false;
-        v = v * base + d;
-        if (v > (uint64_t(1) << 63)) return false;
+    int64_t v;
+    if (ParseInteger64(s.c_str(), &v, nullptr) == PARSE_OK) {
+        // Hexadecimal and octal come back as a bit pattern: beyond the signed range they
+        // turn negative, and such a number is out of the host's range.
+        if (v < 0 && s[0] != u'-') return false;
+        *value = v;
+        return true;
     }
-    if (!negative && v > uint64_t(INT64_MAX)) return false;
-    *value = negative ? int64_t(0 - v) : int64_t(v);
+    // The plug-in's syntax takes a sign only before decimal digits; the host also before
+    // hexadecimal and octal ones.
+    if (s.size() < 2 || (s[0] != u'-' && s[0] != u'+') || s[1] == u'-' || s[1] == u'+') return false;
+    if (ParseInteger64(s.c_str() + 1, &v, nullptr) != PARSE_OK) return false;
+    if (v < 0 && !(s[0] == u'-' && v == INT64_MIN)) return false;
+    *value = s[0] == u'-' ? int64_t(0 - uint64_t(v)) : v;
     return true;
 }
 

@@ -12,7 +12,8 @@ bool equal_nocase(const std::u16string& a, const std::u16string& b);
 void split_word(const std::u16string& s, std::u16string* word, std::u16string* rest);
 // Splits at commas outside double quotes; each piece trimmed, one pair of enclosing quotes removed.
 std::vector<std::u16string> split_commas(const std::u16string& s);
-// A whole signed number: decimal, or 0x hexadecimal, or 0o octal, with an optional sign.
+// A whole signed number in the plug-in's number syntax (decimal, 0x hexadecimal, 0o octal),
+// which the host also takes with a sign before 0x and 0o; within the signed 64-bit range.
 bool parse_number(const std::u16string& s, int64_t* value);
 std::u16string number_text(int64_t v);
 std::u16string unsigned_text(uint64_t v);

@@ -1,6 +1,7 @@
 // Variable expansion of the stand-in shell: %NAME%, %NAME, %[NAME], %0-%9, %?, %% and
 // variable functions %@NAME[ARGS], innermost first. Internal variables set by the host
 // come before the environment; unset _batch, _transient and _pipe read as 0.
+#include "envcount/names.h"
 #include "platform/platform.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
@@ -26,7 +27,10 @@ shell_fault_handler fault_handler = nullptr;
 char16_t args_text[MAX_DEPTH][VALUE_CAP];
 char16_t args_expanded[MAX_DEPTH][VALUE_CAP];
 char16_t call_result[MAX_DEPTH][VALUE_CAP];
-char16_t env_value[VALUE_CAP];
+// The longest value a Linux process can be handed in its environment (128 KiB); a value
+// is read whole and then cut at the expansion's maximum, never dropped.
+const size_t LONGEST_ENV_VALUE = size_t(1) << 17;
+char16_t env_value[LONGEST_ENV_VALUE + 1];
 char16_t in_place_copy[VALUE_CAP];
 
 struct Sink {
@@ -57,7 +61,13 @@ Internal* find_internal(const char16_t* name) {
     return nullptr;
 }
 
-bool is_name_char(char16_t c) { return text_is_alpha(c) || text_is_digit(c) || c == u'_' || c == u'$'; }
+// Beyond ASCII a name goes on over the letters and digits that INC and DEC take in a
+// variable's name, so that %NAME reaches every variable they can count.
+bool is_name_char(char16_t c) {
+    if (c < 0x80) return text_is_alpha(c) || text_is_digit(c) || c == u'_' || c == u'$';
+    const char16_t probe[] = {u'a', c, 0};
+    return IsGoodVariableName(probe);
+}
 
 bool reads_as_zero(const char16_t* name) {
     return text_equal_nocase(name, u"_batch") || text_equal_nocase(name, u"_transient") ||
@@ -73,8 +83,14 @@ void put_variable(Sink& s, const char16_t* name, size_t n) {
         put_text(s, in->value);
         return;
     }
-    uint32_t got = sys_get_env(key, env_value, VALUE_CAP);
-    if (got > 0 && got < VALUE_CAP) {
+    // The larger room only when needed: Windows takes no buffer above its own maximum.
+    uint32_t room = uint32_t(VALUE_CAP);
+    uint32_t got = sys_get_env(key, env_value, room);
+    if (got >= room) {
+        room = uint32_t(sizeof env_value / sizeof env_value[0]);
+        got = sys_get_env(key, env_value, room);
+    }
+    if (got > 0 && got < room) {
         put_run(s, env_value, got);
         return;
     }

@@ -32,4 +32,12 @@ TAKECMD_API void shell_set_fault_handler(shell_fault_handler handler);
 // Expands in into out (cap characters, NUL included); never writes past cap.
 // Returns the length written, NUL excluded.
 TAKECMD_API size_t shell_expand(const char16_t* in, char16_t* out, size_t cap);
+
+// Every text the host and the plug-in write to standard output and error passes here.
+// With LF line ends each CR LF is written as LF alone, for pipes into Unix tools.
+TAKECMD_API void shell_set_lf_line_ends(bool lf);
+// Writes text to a standard handle; false when the system refused the write.
+TAKECMD_API bool shell_write_text(void* handle, const char16_t* text, size_t n);
+// Which standard stream a write failed on first since the start: 0 none, 1 output, 2 error.
+TAKECMD_API int shell_output_failure(void);
 }

@@ -33,6 +33,11 @@ session 'echo quiet\nquit\n'
 expect_line "Bytehaul v0.90.5 loaded." 0
 expect_line "bhsh> quiet" 1
 [ "$code" = 0 ] || { echo "exit code $code, expected 0"; failed=1; }
+# Any value silences it, however long: one longer than an expansion may be is cut, not lost.
+export noloadmsg=$(head -c 40000 /dev/zero | tr '\0' q)
+session 'echo long\nquit\n'
+expect_line "Bytehaul v0.90.5 loaded." 0
+expect_line "bhsh> long" 1
 unset noloadmsg
 
 # Standard input from a pipe: no prompt and no load message.

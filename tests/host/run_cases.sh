@@ -33,6 +33,8 @@ make_data() {  # the files the cases read
   printf '\x41\xff\x00\xfe\xff\x80\x05' >"$1/bytes.bin"
   : >"$1/empty.bin"
   cp "$examples"/data/* "$1/"
+  head -c 22 "$examples/data/sample.png" >"$1/short.png"  # cut in the middle of the height
+  head -c 30 "$examples/data/tone.wav" >"$1/short.wav"    # cut in the middle of the byte rate
 }
 
 # Compares line by line; {*} in an expected line matches any text.

@@ -6,6 +6,10 @@
 set -u
 wine=$1 exe=$2 dll=$3
 command -v xvfb-run >/dev/null || { echo "xvfb-run not found (package xvfb): skipped"; exit 77; }
-# The DLL beside the program, with the stand-in shell library it imports.
-cp "$dll" "$(dirname "$dll")/TakeCmd.dll" "$(dirname "$exe")/" 2>/dev/null || true
-timeout -k 10 200 xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$exe" "$(dirname "$exe")/$(basename "$dll")"
+# Wine's desktop belongs to the running wine server, which keeps the display it was started
+# with: a server left from a test without a display (it lingers a few seconds) would open
+# no window. Wait for it to end, so that this run starts one on the virtual display.
+server=$(dirname "$(command -v "$wine")")/wineserver
+[ -x "$server" ] || server=/usr/lib/wine/wineserver
+[ -x "$server" ] && timeout 30 "$server" -w
+timeout -k 10 200 xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$exe" "$dll" </dev/null

@@ -1,0 +1,257 @@
+// The host's system services on Linux and other POSIX systems.
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "host/system.h"
+
+namespace {
+
+// File names on Linux are bytes, not necessarily UTF-8. A name goes to UTF-16 and back
+// without loss: each byte that is not part of well-formed UTF-8 becomes one of the lone
+// surrogates U+DC80..U+DCFF, which no well-formed text holds, and turns back into itself.
+const char16_t ESCAPED_BYTE = 0xDC00;
+
+size_t utf8_sequence(const unsigned char* s, size_t n, char32_t* c) {
+    unsigned char b = s[0];
+    size_t len;
+    char32_t v, min;
+    if (b < 0x80) {
+        *c = b;
+        return 1;
+    }
+    if (b >= 0xC2 && b <= 0xDF) len = 2, v = b & 0x1F, min = 0x80;
+    else if (b >= 0xE0 && b <= 0xEF) len = 3, v = b & 0x0F, min = 0x800;
+    else if (b >= 0xF0 && b <= 0xF4) len = 4, v = b & 0x07, min = 0x10000;
+    else return 0;
+    if (n < len) return 0;
+    for (size_t i = 1; i < len; ++i) {
+        if ((s[i] & 0xC0) != 0x80) return 0;
+        v = (v << 6) | (s[i] & 0x3F);
+    }
+    if (v < min || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
+    *c = v;
+    return len;
+}
+
+std::u16string name_from_bytes(const std::string& bytes) {
+    std::u16string out;
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t n = bytes.size();
+    for (size_t i = 0; i < n;) {
+        char32_t c;
+        size_t len = utf8_sequence(s + i, n - i, &c);
+        if (len == 0) {
+            out += char16_t(ESCAPED_BYTE + s[i]);
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            out += char16_t(0xD800 + ((c - 0x10000) >> 10));
+            out += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += char16_t(c);
+        }
+        i += len;
+    }
+    return out;
+}
+
+void put_utf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+std::string name_to_bytes(const std::u16string& name) {
+    std::string out;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char16_t u = name[i];
+        if (u >= 0xDC80 && u <= 0xDCFF) {
+            out += char(u - ESCAPED_BYTE);
+        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
+                   name[i + 1] <= 0xDFFF) {
+            put_utf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (name[i + 1] - 0xDC00));
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            put_utf8(out, 0xFFFD);
+        } else {
+            put_utf8(out, u);
+        }
+    }
+    return out;
+}
+
+std::u16string errno_text(int code) {
+    // The host's own calls fail with errno codes; strerror words them.
+    std::u16string s = from_utf8(strerror(code));
+    while (!s.empty() && (s.back() == u' ' || s.back() == u'\n')) s.pop_back();
+    return s;
+}
+
+int fd_of(uint64_t handle) { return handle > uint64_t(INT_MAX) ? -1 : int(handle); }
+
+bool fail(std::u16string* error) {
+    *error = errno_text(errno);
+    return false;
+}
+
+}  // namespace
+
+void system_prepare_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open gives the lowest free descriptor, which is this one.
+        int got = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (got >= 0 && got != fd) close(got);
+    }
+}
+
+std::vector<std::u16string> system_arguments(int argc, char** argv) {
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(name_from_bytes(argv[i]));
+    return args;
+}
+
+std::u16string system_executable_dir() {
+    char path[PATH_MAX + 1];
+    ssize_t n = readlink("/proc/self/exe", path, PATH_MAX);
+    if (n <= 0) return u"";
+    std::string p(path, size_t(n));
+    size_t cut = p.rfind('/');
+    return cut == std::string::npos ? u"" : name_from_bytes(p.substr(0, cut + 1));
+}
+
+bool system_read_file(const std::u16string& path, size_t max, std::string* bytes, std::u16string* error) {
+    int fd = open(name_to_bytes(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail(error);
+    bytes->clear();
+    char chunk[65536];
+    for (;;) {
+        ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            fail(error);
+            close(fd);
+            return false;
+        }
+        if (got == 0) break;
+        if (bytes->size() + size_t(got) > max) {
+            *error = u"the file is too large";
+            close(fd);
+            return false;
+        }
+        bytes->append(chunk, size_t(got));
+    }
+    close(fd);
+    return true;
+}
+
+bool system_stdin_is_terminal() { return isatty(0) != 0; }
+
+size_t system_read_stdin(char* buf, size_t cap) {
+    for (;;) {
+        ssize_t got = read(0, buf, cap);
+        if (got < 0 && errno == EINTR) continue;
+        return got > 0 ? size_t(got) : 0;
+    }
+}
+
+bool system_open(const std::u16string& path, FileMode mode, uint64_t* handle, std::u16string* error) {
+    int flags = O_RDONLY;
+    switch (mode) {
+    case FILE_READ: break;
+    case FILE_WRITE: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+    case FILE_APPEND: flags = O_WRONLY | O_CREAT | O_APPEND; break;
+    case FILE_READ_WRITE: flags = O_RDWR; break;
+    case FILE_CREATE_READ_WRITE: flags = O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    std::string p = name_to_bytes(path);
+    int fd = p.empty() ? (errno = ENOENT, -1) : open(p.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) return fail(error);
+    *handle = uint64_t(fd);
+    return true;
+}
+
+bool system_close(uint64_t handle, std::u16string* error) {
+    if (close(fd_of(handle)) != 0) return fail(error);
+    return true;
+}
+
+bool system_seek(uint64_t handle, int64_t offset, int origin, uint64_t* position, std::u16string* error) {
+    static const int whence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+    off_t now = lseek(fd_of(handle), off_t(offset), whence[origin]);
+    if (now < 0) return fail(error);
+    *position = uint64_t(now);
+    return true;
+}
+
+bool system_file_size(const std::u16string& path, uint64_t* size, std::u16string* error) {
+    struct stat st;
+    if (path.empty() || stat(name_to_bytes(path).c_str(), &st) != 0) {
+        if (path.empty()) errno = ENOENT;
+        return fail(error);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return fail(error);
+    }
+    *size = uint64_t(st.st_size);
+    return true;
+}
+
+bool system_same_file(const std::u16string& a, const std::u16string& b, bool* same, std::u16string* error) {
+    struct stat sa, sb;
+    *same = false;
+    for (int i = 0; i < 2; ++i) {
+        const std::u16string& p = i == 0 ? a : b;
+        struct stat& st = i == 0 ? sa : sb;
+        if (!p.empty() && stat(name_to_bytes(p).c_str(), &st) == 0) continue;
+        if (p.empty() || errno == ENOENT) return true;
+        return fail(error);
+    }
+    *same = sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return true;
+}
+
+bool library_load(const std::u16string& path, LoadedLibrary* lib, std::u16string* error) {
+    std::string p = name_to_bytes(path);
+    // A bare name would send dlopen searching the library path; a plug-in is named by path.
+    if (p.find('/') == std::string::npos) p = "./" + p;
+    void* m = dlopen(p.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m) {
+        const char* why = dlerror();
+        *error = from_utf8(why ? why : "unknown reason");
+        return false;
+    }
+    lib->module = m;
+    return true;
+}
+
+void* library_symbol(const LoadedLibrary& lib, const char* name) {
+    if (!lib.module) return nullptr;
+    return dlsym(lib.module, name);
+}
+
+void library_unload(LoadedLibrary* lib) {
+    if (lib->module) dlclose(lib->module);
+    lib->module = nullptr;
+}
+
+std::u16string library_default_path() { return system_executable_dir() + u"Bytehaul.so"; }

@@ -1,0 +1,186 @@
+// The host's system services on Windows.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "host/system.h"
+#include "text/utf.h"
+
+namespace {
+
+const wchar_t* w(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+
+// The longest path the wide-character calls take, with its NUL.
+const DWORD PATH_CHARS = UNICODE_STRING_MAX_CHARS + 1;
+
+bool fail(std::u16string* error) {
+    *error = system_error_text(GetLastError());
+    return false;
+}
+
+HANDLE open_for_query(const std::u16string& path) {
+    // Backup semantics let a folder be opened too, to be told apart from a file.
+    return CreateFileW(w(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace
+
+void system_prepare_standard_streams() {
+    // A process started without a standard handle gets writes to it refused, never
+    // redirected into a file it opens later: nothing to do.
+}
+
+std::vector<std::u16string> system_arguments(int, char**) {
+    std::vector<std::u16string> args;
+    int n = 0;
+    wchar_t** list = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!list) return args;
+    for (int i = 1; i < n; ++i) args.push_back(reinterpret_cast<const char16_t*>(list[i]));
+    LocalFree(list);
+    return args;
+}
+
+std::u16string system_executable_dir() {
+    static wchar_t path[PATH_CHARS];
+    DWORD n = GetModuleFileNameW(nullptr, path, PATH_CHARS);
+    if (n == 0 || n >= PATH_CHARS) return u"";
+    std::u16string p(reinterpret_cast<const char16_t*>(path), n);
+    size_t cut = p.find_last_of(u"\\/");
+    return cut == std::u16string::npos ? u"" : p.substr(0, cut + 1);
+}
+
+bool system_read_file(const std::u16string& path, size_t max, std::string* bytes, std::u16string* error) {
+    HANDLE h = CreateFileW(w(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return fail(error);
+    bytes->clear();
+    static char chunk[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(h, chunk, sizeof chunk, &got, nullptr)) {
+            fail(error);
+            CloseHandle(h);
+            return false;
+        }
+        if (got == 0) break;
+        if (bytes->size() + got > max) {
+            *error = u"the file is too large";
+            CloseHandle(h);
+            return false;
+        }
+        bytes->append(chunk, got);
+    }
+    CloseHandle(h);
+    return true;
+}
+
+bool system_stdin_is_terminal() {
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+size_t system_read_stdin(char* buf, size_t cap) {
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode;
+    if (GetConsoleMode(in, &mode)) {
+        wchar_t wide[256];
+        DWORD got = 0;
+        DWORD want = DWORD(cap / 3 < 256 ? cap / 3 : 256);
+        if (want == 0 || !ReadConsoleW(in, wide, want, &got, nullptr) || got == 0) return 0;
+        // Ctrl+Z at the start of a console line is the end of input.
+        if (wide[0] == 0x1A) return 0;
+        return utf16_to_utf8(reinterpret_cast<const char16_t*>(wide), got, buf, cap);
+    }
+    DWORD got = 0;
+    if (!ReadFile(in, buf, DWORD(cap), &got, nullptr)) return 0;
+    return got;
+}
+
+bool system_open(const std::u16string& path, FileMode mode, uint64_t* handle, std::u16string* error) {
+    DWORD access = GENERIC_READ, disposition = OPEN_EXISTING;
+    switch (mode) {
+    case FILE_READ: break;
+    case FILE_WRITE: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+    case FILE_APPEND: access = FILE_APPEND_DATA | SYNCHRONIZE; disposition = OPEN_ALWAYS; break;
+    case FILE_READ_WRITE: access = GENERIC_READ | GENERIC_WRITE; break;
+    case FILE_CREATE_READ_WRITE: access = GENERIC_READ | GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+    }
+    HANDLE h = CreateFileW(w(path), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return fail(error);
+    *handle = uint64_t(uintptr_t(h));
+    return true;
+}
+
+bool system_close(uint64_t handle, std::u16string* error) {
+    if (!CloseHandle(reinterpret_cast<HANDLE>(uintptr_t(handle)))) return fail(error);
+    return true;
+}
+
+bool system_seek(uint64_t handle, int64_t offset, int origin, uint64_t* position, std::u16string* error) {
+    static const DWORD methods[] = {FILE_BEGIN, FILE_CURRENT, FILE_END};
+    LARGE_INTEGER move, now;
+    move.QuadPart = offset;
+    if (!SetFilePointerEx(reinterpret_cast<HANDLE>(uintptr_t(handle)), move, &now, methods[origin]))
+        return fail(error);
+    *position = uint64_t(now.QuadPart);
+    return true;
+}
+
+bool system_file_size(const std::u16string& path, uint64_t* size, std::u16string* error) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(w(path), GetFileExInfoStandard, &data)) return fail(error);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        SetLastError(ERROR_DIRECTORY);
+        return fail(error);
+    }
+    *size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+bool system_same_file(const std::u16string& a, const std::u16string& b, bool* same, std::u16string* error) {
+    *same = false;
+    BY_HANDLE_FILE_INFORMATION info[2];
+    for (int i = 0; i < 2; ++i) {
+        HANDLE h = open_for_query(i == 0 ? a : b);
+        if (h == INVALID_HANDLE_VALUE) {
+            DWORD e = GetLastError();
+            if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return true;
+            return fail(error);
+        }
+        BOOL ok = GetFileInformationByHandle(h, &info[i]);
+        if (!ok) fail(error);
+        CloseHandle(h);
+        if (!ok) return false;
+    }
+    *same = info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+            info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+    return true;
+}
+
+bool library_load(const std::u16string& path, LoadedLibrary* lib, std::u16string* error) {
+    // A plug-in is named by path, never searched for; its own imports (TakeCmd.dll) are
+    // looked for beside it first, which needs the full path.
+    static wchar_t full[PATH_CHARS];
+    DWORD n = GetFullPathNameW(w(path), PATH_CHARS, full, nullptr);
+    if (n == 0 || n >= PATH_CHARS) {
+        if (n != 0) SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return fail(error);
+    }
+    HMODULE m = LoadLibraryExW(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!m) return fail(error);
+    lib->module = m;
+    return true;
+}
+
+void* library_symbol(const LoadedLibrary& lib, const char* name) {
+    if (!lib.module) return nullptr;
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(lib.module), name));
+}
+
+void library_unload(LoadedLibrary* lib) {
+    if (lib->module) FreeLibrary(static_cast<HMODULE>(lib->module));
+    lib->module = nullptr;
+}
+
+std::u16string library_default_path() { return system_executable_dir() + u"Bytehaul.dll"; }

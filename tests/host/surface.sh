@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# What a user of bhsh meets around the plug-in: --lf line ends for pipes (the plug-in's
+# lines too), CR LF without it, and on Linux file names that are not UTF-8, which must be
+# opened, read and written under their own bytes.
+#   surface.sh native|wine EXAMPLES_DIR HOST [HOST_ARGS...]
+set -u
+platform=$1 examples=$2
+shift 2
+host=("$@")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failed=0
+fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
+
+printf 'AB' >ab.bin
+line='echo %@bytehaul[%@fileopen[ab.bin,r],2] %@bytehaul[abc,1]'
+"${host[@]}" -c "$line" </dev/null >crlf.out 2>crlf.err
+"${host[@]}" --lf -c "$line" </dev/null >lf.out 2>lf.err
+# Expected bytes, written out: the echo's line, then the plug-in's error line.
+[ "$(od -An -c crlf.out | tr -s ' ')" = "$(printf '41 42\r\n' | od -An -c | tr -s ' ')" ] ||
+  { fail "default: output not in CR LF"; od -c crlf.out; }
+[ "$(od -An -c lf.out | tr -s ' ')" = "$(printf '41 42\n' | od -An -c | tr -s ' ')" ] ||
+  { fail "--lf: output not in LF"; od -c lf.out; }
+grep -q $'^Bytehaul plugin: Bad handle: "ABC"\r$' crlf.err || { fail "default: error line not in CR LF"; od -c crlf.err; }
+grep -q $'^Bytehaul plugin: Bad handle: "ABC"$' lf.err || { fail "--lf: error line not in LF"; od -c lf.err; }
+grep -q $'\r' lf.err && fail "--lf: a CR left on standard error"
+# Usage goes through the plug-in's help text, which ends its first line in CR LF itself.
+"${host[@]}" --lf -c 'usage inc' </dev/null >usage.out 2>&1
+grep -q $'\r' usage.out && { fail "--lf: a CR left in the plug-in's syntax text"; od -c usage.out | head; }
+
+# The patcher given one file as SOURCE and COPY (under two names) leaves it as it was.
+cp "$examples/data/sample.png" same.png
+"${host[@]}" "$examples/patch.btm" same.png ./same.png 16 "00 00 02 58" </dev/null >same.out 2>&1
+code=$?
+[ $code = 3 ] || { fail "patch onto its own source: exit code $code"; cat same.out; }
+cmp -s same.png "$examples/data/sample.png" || fail "patch onto its own source changed it"
+
+if [ "$platform" = native ]; then
+  # Bytes of Latin-1 and a lone continuation byte: no UTF-8.
+  name=$(printf 'z\xe4hler\x80.bin')
+  printf 'XYZ' >"$name"
+  cat >names.btm <<'BTM'
+@echo off
+set r=%@fileopen[%1,r]
+echo read: %@bytehaul[%r,3] size: %@filesize[%1] same: %@samefile[%1,%1]
+set w=%@fileopen[%1,a]
+echo appended: %@bytestow[%w,21]
+BTM
+  "${host[@]}" names.btm "$name" </dev/null >names.out 2>names.err
+  printf 'read: 58 59 5A size: 3 same: 1\r\nappended: 1\r\n' | cmp -s - names.out ||
+    { fail "a file name that is no UTF-8"; cat names.out names.err; }
+  [ "$(cat "$name")" = 'XYZ!' ] || fail "a file name that is no UTF-8: the file was not written"
+  ls | grep -q $'\xef\xbf\xbd' && fail "a file with U+FFFD in its name was made instead"
+fi
+
+echo "host surface cases failed: $failed"
+[ $failed = 0 ]
