@@ -12,7 +12,9 @@ trap 'rm -rf "$work"' EXIT
 failed=0
 
 session() {  # session INPUT: sets out (the terminal's text, no carriage returns) and code
-  printf '%b' "$1" | timeout 20 script -qec "$host" /dev/null >"$work/out"
+  # The terminal does not echo what is typed: the input is written before bhsh starts or
+  # after, as the machine is loaded, and an echo would land before or after the prompt.
+  printf '%b' "$1" | timeout 20 script -qec "stty -echo; exec \"$host\"" /dev/null >"$work/out"
   code=$?
   out=$(tr -d '\r' <"$work/out")
 }
