@@ -7,8 +7,11 @@ set -u
 wine=$1 exe=$2 dll=$3
 command -v xvfb-run >/dev/null || { echo "xvfb-run not found (package xvfb): skipped"; exit 77; }
 # Wine's desktop belongs to the running wine server, which keeps the display it was started
-# with: a server left from a test without a display (it lingers a few seconds) would open
-# no window. Wait for it to end, so that this run starts one on the virtual display.
+# with: a server of the other tests, started without a display, would open no window. So
+# the boxes get a Wine prefix, and with it a server, of their own (made on the first run,
+# a few seconds), and any server of that prefix still lingering is waited for.
+export WINEPREFIX
+WINEPREFIX=$(cd "$(dirname "$exe")/.." && pwd)/wine-window
 server=$(dirname "$(command -v "$wine")")/wineserver
 [ -x "$server" ] || server=/usr/lib/wine/wineserver
 [ -x "$server" ] && timeout 30 "$server" -w
