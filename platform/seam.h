@@ -10,6 +10,9 @@ struct SysCallSlot {
     sys_call original;
 };
 
+// The slots every build has first, in this order; a build's own follow from CALL_SHARED_COUNT.
+enum : size_t { CALL_READ_FILE, CALL_WRITE_FILE, CALL_GET_ENV, CALL_SET_ENV, CALL_SHARED_COUNT };
+
 extern SysCallSlot sys_calls[];
 extern const size_t sys_call_count;
 

@@ -96,9 +96,8 @@ bool fail(int e, int fd) {
     return false;
 }
 
-// The fault seam's slots, in the order of sys_calls below.
-enum : size_t { CALL_READ_FILE, CALL_WRITE_FILE, CALL_GET_ENV, CALL_SET_ENV, CALL_READ, CALL_WRITE, CALL_SETENV,
-                CALL_UNSETENV };
+// This build's own slots of the fault seam, after the shared ones, in the order of sys_calls below.
+enum : size_t { CALL_READ = CALL_SHARED_COUNT, CALL_WRITE, CALL_SETENV, CALL_UNSETENV };
 typedef ssize_t (*read_fn)(int, void*, size_t);
 typedef ssize_t (*write_fn)(int, const void*, size_t);
 typedef int (*setenv_fn)(const char*, const char*, int);
@@ -198,22 +197,6 @@ SysCallSlot sys_calls[] = {
     SYS_SLOT("unsetenv", &::unsetenv),
 };
 const size_t sys_call_count = sizeof sys_calls / sizeof sys_calls[0];
-
-bool sys_read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
-    return sys_call_at<sys_read_fn>(CALL_READ_FILE)(h, buf, count, done);
-}
-
-bool sys_write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
-    return sys_call_at<sys_write_fn>(CALL_WRITE_FILE)(h, buf, count, done);
-}
-
-uint32_t sys_get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
-    return sys_call_at<sys_get_env_fn>(CALL_GET_ENV)(name, buf, cap);
-}
-
-bool sys_set_env(const char16_t* name, const char16_t* value) {
-    return sys_call_at<sys_set_env_fn>(CALL_SET_ENV)(name, value);
-}
 
 uint32_t sys_last_error(void) { return last_error; }
 void sys_set_last_error(uint32_t code) { last_error = code; }

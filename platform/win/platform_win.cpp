@@ -36,8 +36,6 @@ bool set_env(const char16_t* name, const char16_t* value) {
     return SetEnvironmentVariableW(w(name), value ? w(value) : nullptr) != 0;
 }
 
-// The fault seam's slots, in the order of sys_calls below.
-enum : size_t { CALL_READ_FILE, CALL_WRITE_FILE, CALL_GET_ENV, CALL_SET_ENV };
 }  // namespace
 
 SysCallSlot sys_calls[] = {
@@ -47,22 +45,6 @@ SysCallSlot sys_calls[] = {
     SYS_SLOT("SetEnvironmentVariableW", &set_env),
 };
 const size_t sys_call_count = sizeof sys_calls / sizeof sys_calls[0];
-
-bool sys_read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
-    return sys_call_at<sys_read_fn>(CALL_READ_FILE)(h, buf, count, done);
-}
-
-bool sys_write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
-    return sys_call_at<sys_write_fn>(CALL_WRITE_FILE)(h, buf, count, done);
-}
-
-uint32_t sys_get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
-    return sys_call_at<sys_get_env_fn>(CALL_GET_ENV)(name, buf, cap);
-}
-
-bool sys_set_env(const char16_t* name, const char16_t* value) {
-    return sys_call_at<sys_set_env_fn>(CALL_SET_ENV)(name, value);
-}
 
 uint32_t sys_last_error(void) { return GetLastError(); }
 void sys_set_last_error(uint32_t code) { SetLastError(code); }
