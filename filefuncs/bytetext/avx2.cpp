@@ -3,36 +3,12 @@
 #include <immintrin.h>
 
 #include "filefuncs/bytetext/layout.h"
+#include "filefuncs/bytetext/nibble_digits.h"
 #include "filefuncs/bytetext/paths.h"
 
 namespace {
 
 using namespace bytetext;
-
-const char hex_upper[16] = {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};
-const char hex_lower[16] = {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
-
-template <uint32_t Digits>
-void digit_groups(__m128i x, __m128i table, __m128i* g) {
-    if constexpr (Digits == 2) {
-        const __m128i nibble = _mm_set1_epi8(0x0F);
-        __m128i hi = _mm_and_si128(_mm_srli_epi16(x, 4), nibble);
-        __m128i lo = _mm_and_si128(x, nibble);
-        g[0] = _mm_shuffle_epi8(table, _mm_unpacklo_epi64(hi, lo));
-        g[1] = _mm_shuffle_epi8(table, _mm_unpackhi_epi64(hi, lo));
-    } else {
-        const __m128i zero_digit = _mm_set1_epi8('0');
-        __m128i d2 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 6), _mm_set1_epi8(0x03)), zero_digit);
-        __m128i d1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 3), _mm_set1_epi8(0x07)), zero_digit);
-        __m128i d0 = _mm_or_si128(_mm_and_si128(x, _mm_set1_epi8(0x07)), zero_digit);
-        __m128i a = _mm_unpacklo_epi32(d2, d1), b = _mm_unpacklo_epi32(d0, d0);
-        __m128i c = _mm_unpackhi_epi32(d2, d1), d = _mm_unpackhi_epi32(d0, d0);
-        g[0] = _mm_unpacklo_epi64(a, b);
-        g[1] = _mm_unpackhi_epi64(a, b);
-        g[2] = _mm_unpacklo_epi64(c, d);
-        g[3] = _mm_unpackhi_epi64(c, d);
-    }
-}
 
 template <uint32_t Code>
 void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
@@ -58,12 +34,7 @@ void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
 }
 
 void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {
-    switch (code) {
-    case 1: fixed_code<1>(out, bytes, n, lower); break;
-    case 5: fixed_code<5>(out, bytes, n, lower); break;
-    case 6: fixed_code<6>(out, bytes, n, lower); break;
-    default: fixed_code<2>(out, bytes, n, lower); break;
-    }
+    with_fixed_code(code, [&](auto c) { fixed_code<decltype(c)::value>(out, bytes, n, lower); });
 }
 
 }  // namespace

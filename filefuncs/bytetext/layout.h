@@ -6,6 +6,8 @@
 #pragma once
 #include <stdint.h>
 
+#include <type_traits>
+
 namespace bytetext {
 
 // The pieces of one notation whose pieces have one length (codes 1, 2, 5, 6, 7).
@@ -22,6 +24,18 @@ constexpr FixedPiece fixed_piece(uint32_t code) {
     case 5: return {6, 2, 3, u'o'};
     case 6: return {4, 0, 3, 0};
     default: return {3, 0, 2, 0};  // 2 and 7
+    }
+}
+
+// Calls kernel with the code, as a compile-time constant, of a notation of one piece
+// length; codes 2 and 7 share their pieces.
+template <typename Kernel>
+void with_fixed_code(uint32_t code, Kernel kernel) {
+    switch (code) {
+    case 1: kernel(std::integral_constant<uint32_t, 1>{}); break;
+    case 5: kernel(std::integral_constant<uint32_t, 5>{}); break;
+    case 6: kernel(std::integral_constant<uint32_t, 6>{}); break;
+    default: kernel(std::integral_constant<uint32_t, 2>{}); break;
     }
 }
 

@@ -98,12 +98,7 @@ void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
 }
 
 void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {
-    switch (code) {
-    case 1: fixed_code<1>(out, bytes, n, lower); break;
-    case 5: fixed_code<5>(out, bytes, n, lower); break;
-    case 6: fixed_code<6>(out, bytes, n, lower); break;
-    default: fixed_code<2>(out, bytes, n, lower); break;
-    }
+    with_fixed_code(code, [&](auto c) { fixed_code<decltype(c)::value>(out, bytes, n, lower); });
 }
 
 }  // namespace
