@@ -32,9 +32,6 @@ std::u16string from_utf8(const std::string& s) {
 std::u16string system_error_text(uint32_t code) {
     // Longer than any message text of the system.
     static char16_t text[4096];
-    uint32_t n = sys_format_message(code, text, uint32_t(sizeof text / sizeof text[0]));
-    if (n == 0) return u"Error " + from_utf8(std::to_string(code));
-    std::u16string s(text, n);
-    while (!s.empty() && text_is_space(s.back())) s.pop_back();
-    return s;
+    uint32_t n = sys_error_text(code, u"Error %u", text, uint32_t(sizeof text / sizeof text[0]));
+    return std::u16string(text, n);
 }
