@@ -38,7 +38,7 @@ __attribute__((always_inline)) inline Converted convert(const char16_t* start, u
     Converted r{0, false, false, start};
     const char16_t* s = start;
     if (signed_ok && (*s == u'+' || *s == u'-')) r.negative = *s++ == u'-';
-    if (base == 16 && NumberPrefixBase(s) == 16) s += 2;
+    if (base == 16 && number_prefix_base(s) == 16) s += 2;
     uint64_t limit = r.negative ? limit_neg : limit_pos;
     // magnitude * base + d stays within limit while magnitude is below limit / base, or
     // equal to it with d no more than limit % base: one division a number, not a digit.
@@ -60,15 +60,15 @@ __attribute__((always_inline)) inline Converted convert(const char16_t* start, u
 
 }  // namespace
 
-NumberForm FindNumberForm(const char16_t* text, bool signed_ok) {
-    NumberForm f = PrefixedNumber(text);
+NumberForm find_number_form(const char16_t* text, bool signed_ok) {
+    NumberForm f = prefixed_number(text);
     if (f.base != 0) return f;
     if (text_is_digit(text[0])) return {10, text};
     if (signed_ok && (text[0] == u'+' || text[0] == u'-') && text_is_digit(text[1])) return {10, text};
     return {0, text};
 }
 
-int32_t ConvertUnsigned32(const char16_t* text, uint32_t base, uint32_t* value, const char16_t** end) {
+int32_t convert_unsigned32(const char16_t* text, uint32_t base, uint32_t* value, const char16_t** end) {
     Converted c = convert(text, base, false, 0xFFFFFFFFu, 0);
     *end = c.end;
     if (c.out_of_range) return PARSE_RANGE;
@@ -78,7 +78,7 @@ int32_t ConvertUnsigned32(const char16_t* text, uint32_t base, uint32_t* value, 
 
 int32_t ParseUnsigned32(const char16_t* text, uint32_t* value, const char16_t** end) {
     if (!value) return PARSE_NO_NUMBER;
-    NumberForm form = FindNumberForm(text, false);
+    NumberForm form = find_number_form(text, false);
     if (form.base == 0) return PARSE_NO_NUMBER;
     Converted c = convert(form.digits, form.base, false, 0xFFFFFFFFu, 0);
     if (c.out_of_range) return PARSE_RANGE;
@@ -90,7 +90,7 @@ int32_t ParseUnsigned32(const char16_t* text, uint32_t* value, const char16_t** 
 
 int32_t ParseInteger64(const char16_t* text, int64_t* value, const char16_t** end) {
     if (!value) return PARSE_NO_NUMBER;
-    NumberForm form = FindNumberForm(text, true);
+    NumberForm form = find_number_form(text, true);
     if (form.base == 0) return PARSE_NO_NUMBER;
     // Hexadecimal and octal cover the whole unsigned range (the top half reads as
     // negative); decimal is signed.

@@ -71,7 +71,7 @@ struct Splitter {
             return STEP_ON;
         }
         if (p >= MAX_ARG_LEN - 1) {
-            ReportError(MSG_BUFFER_OVERFLOW, int(p), int(MAX_ARG_LEN));
+            report_error(MSG_BUFFER_OVERFLOW, int(p), int(MAX_ARG_LEN));
             return STEP_OVERFLOW;
         }
         if (n >= MAX_ARGS) return STEP_ON;

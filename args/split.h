@@ -24,12 +24,12 @@ extern ArgTable ArgumentTable;
 int32_t SplitArguments(const char16_t* text, uint32_t options);
 
 // The one way callers read the table. Argument i has at least one character:
-inline bool ArgGiven(int32_t i) { return i >= 0 && i < MAX_ARGS && ArgumentTable.lengths[i] > 0; }
+inline bool arg_given(int32_t i) { return i >= 0 && i < MAX_ARGS && ArgumentTable.lengths[i] > 0; }
 // Argument i as a writable text (callers upper-case it in place before quoting it); an
 // argument without characters, or past the table, reads as an empty text.
-inline char16_t* ArgText(int32_t i) {
+inline char16_t* arg_text(int32_t i) {
     static char16_t empty[1];
-    if (ArgGiven(i)) return ArgumentTable.pointers[i];
+    if (arg_given(i)) return ArgumentTable.pointers[i];
     empty[0] = 0;
     return empty;
 }

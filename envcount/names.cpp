@@ -7,18 +7,18 @@
 
 namespace {
 
-bool IsNameDigit(char16_t c) { return c < 0x80 ? text_is_digit(c) : sys_is_name_digit(c); }
+bool is_name_digit(char16_t c) { return c < 0x80 ? text_is_digit(c) : sys_is_name_digit(c); }
 
-bool IsNameCharacter(char16_t c) {
+bool is_name_character(char16_t c) {
     if (c < 0x80) return text_is_alpha(c) || text_is_digit(c) || c == u'$' || c == u'-' || c == u'.' || c == u'_';
     return sys_is_name_letter_or_digit(c);
 }
 
 }  // namespace
 
-bool IsGoodVariableName(const char16_t* name) {
-    if (!name || !name[0] || IsNameDigit(name[0])) return false;
+bool is_good_variable_name(const char16_t* name) {
+    if (!name || !name[0] || is_name_digit(name[0])) return false;
     for (const char16_t* p = name; *p; ++p)
-        if (!IsNameCharacter(*p)) return false;
+        if (!is_name_character(*p)) return false;
     return true;
 }

@@ -14,11 +14,11 @@ const uint32_t DEFAULT_FORMAT = 2;
 // The count argument: absent or 0 reads one byte.
 bool take_count(uint32_t* count) {
     *count = 1;
-    if (!ArgGiven(1)) return true;
+    if (!arg_given(1)) return true;
     uint32_t value;
-    if (!TakeWholeNumber(1, MSG_BAD_COUNT, &value)) return false;
+    if (!take_whole_number(1, MSG_BAD_COUNT, &value)) return false;
     if (value > MAX_READ_BYTES) {
-        ReportError(MSG_COUNT_RANGE, unsigned(MAX_READ_BYTES), unsigned(value));
+        report_error(MSG_COUNT_RANGE, unsigned(MAX_READ_BYTES), unsigned(value));
         return false;
     }
     if (value != 0) *count = value;
@@ -27,7 +27,7 @@ bool take_count(uint32_t* count) {
 
 bool take_format(uint32_t* format) {
     *format = DEFAULT_FORMAT;
-    return !ArgGiven(2) || TakeWholeNumber(2, MSG_BAD_FORMAT, format);
+    return !arg_given(2) || take_whole_number(2, MSG_BAD_FORMAT, format);
 }
 
 }  // namespace
@@ -37,14 +37,14 @@ int f_bytehaul(char16_t* buffer) {
     SplitArguments(buffer, SPLIT_ON_COMMAS);
     sys_handle handle;
     uint32_t count, format;
-    if (!TakeHandle(QUOTE_UPPER, &handle) || !take_count(&count) || !take_format(&format))
+    if (!take_handle(QUOTE_UPPER, &handle) || !take_count(&count) || !take_format(&format))
         return RESULT_REPORTED;
 
     // Only the bytes the read reports are ever looked at.
     uint8_t bytes[MAX_READ_BYTES];
     uint32_t got = 0;
-    if (!ReadOnce(handle, bytes, count, &got)) {
-        ReportReadError(buffer);
+    if (!read_once(handle, bytes, count, &got)) {
+        report_read_error(buffer);
         return RESULT_REPORTED;
     }
     if (got == 0) {
@@ -52,8 +52,8 @@ int f_bytehaul(char16_t* buffer) {
         return RESULT_OK;
     }
     if (got > count) got = count;  // a platform that claims more than was asked for
-    if (!WriteByteText(buffer, BYTEHAUL_RESULT_CAP, bytes, got, format)) {
-        ReportError(MSG_STRING_OVERFLOW);
+    if (!write_byte_text(buffer, BYTEHAUL_RESULT_CAP, bytes, got, format)) {
+        report_error(MSG_STRING_OVERFLOW);
         return RESULT_REPORTED;
     }
     return RESULT_OK;

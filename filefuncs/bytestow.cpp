@@ -17,31 +17,31 @@ const char16_t RESULT_WRITE_FAILED[] = u"-1";
 // False when the text is in none of these forms, too large for 32 bits, or has anything
 // after its digits.
 bool read_byte_value(const char16_t* text, uint32_t* value) {
-    NumberForm form = PrefixedNumber(text);
+    NumberForm form = prefixed_number(text);
     if (form.base == 0) {
         if (text[0] == u'#' && text_is_digit(text[1])) form = {10, text + 1};
         else if (text_is_hex_digit(text[0])) form = {16, text};
         else return false;
     }
     const char16_t* end;
-    return ConvertUnsigned32(form.digits, form.base, value, &end) == PARSE_OK && *end == 0;
+    return convert_unsigned32(form.digits, form.base, value, &end) == PARSE_OK && *end == 0;
 }
 
 // Every value argument into bytes, in order; the first faulty one is reported.
 bool take_values(uint8_t* bytes, uint32_t* held) {
     for (int32_t i = 1; i < ArgumentTable.count; ++i) {
-        if (!ArgGiven(i)) continue;
+        if (!arg_given(i)) continue;
         uint32_t value;
-        if (!read_byte_value(ArgText(i), &value)) {
-            ReportArgument(MSG_BAD_VALUE, i, QUOTE_AS_SPLIT);
+        if (!read_byte_value(arg_text(i), &value)) {
+            report_argument(MSG_BAD_VALUE, i, QUOTE_AS_SPLIT);
             return false;
         }
         if (value > 0xFF) {
-            ReportArgument(MSG_VALUE_RANGE, i, QUOTE_AS_SPLIT);
+            report_argument(MSG_VALUE_RANGE, i, QUOTE_AS_SPLIT);
             return false;
         }
         if (*held >= MAX_WRITE_BYTES) {
-            ReportError(MSG_TOO_MANY_VALUES, unsigned(MAX_WRITE_BYTES), ArgText(i));
+            report_error(MSG_TOO_MANY_VALUES, unsigned(MAX_WRITE_BYTES), arg_text(i));
             return false;
         }
         bytes[(*held)++] = uint8_t(value);
@@ -59,7 +59,7 @@ int f_bytestow(char16_t* buffer) {
     uint32_t written = 0;
     SplitArguments(buffer, SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE);
     sys_handle handle;
-    if (!TakeHandle(QUOTE_AS_SPLIT, &handle)) return RESULT_REPORTED;
+    if (!take_handle(QUOTE_AS_SPLIT, &handle)) return RESULT_REPORTED;
     if (!take_values(bytes, &held)) return RESULT_REPORTED;
     if (held == 0) {
         text_copy(buffer, RESULT_CAP, RESULT_NOTHING_WRITTEN);

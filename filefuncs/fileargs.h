@@ -15,20 +15,20 @@ enum : uint32_t {
 enum QuoteCase { QUOTE_AS_SPLIT, QUOTE_UPPER };
 
 // Quotes argument i in message, after upper-casing it in place when asked.
-void ReportArgument(const char16_t* message, int32_t i, QuoteCase quote);
+void report_argument(const char16_t* message, int32_t i, QuoteCase quote);
 
 // The handle in argument 0, widened to a system handle. Reports a missing or bad handle
 // and returns false.
-bool TakeHandle(QuoteCase quote, sys_handle* handle);
+bool take_handle(QuoteCase quote, sys_handle* handle);
 
 // Argument i as one number in the number syntax, nothing after it. Reports message
 // (with the argument upper-cased) and returns false when it is not.
-bool TakeWholeNumber(int32_t i, const char16_t* message, uint32_t* value);
+bool take_whole_number(int32_t i, const char16_t* message, uint32_t* value);
 
 // The one read of a call. A pipe whose writers have all gone reports its end as a failure
 // on Windows; that is the end of its data, as a file's end is, so it reads as no bytes.
-bool ReadOnce(sys_handle handle, void* bytes, uint32_t count, uint32_t* got);
+bool read_once(sys_handle handle, void* bytes, uint32_t count, uint32_t* got);
 
 // After a failed read: leaves the system's text for the error in result (at least 1024
 // characters) and reports it.
-void ReportReadError(char16_t* result);
+void report_read_error(char16_t* result);

@@ -30,7 +30,7 @@ struct FormatLetter {
     bool lower;
 };
 
-const FormatLetter format_letters[] = {
+const FormatLetter FORMAT_LETTERS[] = {
     {u'd', UNSIGNED_DECIMAL, false},    {u'D', UNSIGNED_DECIMAL, false},
     {u'X', HEX_PREFIXED, false},        {u'x', HEX_PREFIXED, true},
     {u'H', HEX, false},                 {u'h', HEX, true},
@@ -40,12 +40,12 @@ const FormatLetter format_letters[] = {
 };
 
 // By notation; the widths that pad with zeros are passed before the value.
-const char16_t* const output_formats[] = {
+const char16_t* const OUTPUT_FORMATS[] = {
     u"%I64u", u"0x%0*I64X", u"%0*I64X", u"%I64d", u"%+I64d", u"0o%0*I64o", u"%0*I64o",
 };
 
 // Octal digits of the largest value of each size: the smallest whole number >= 8 * size / 3.
-const int octal_widths[MAX_VALUE_SIZE + 1] = {0, 3, 6, 8, 11, 14, 16, 19, 22};
+const int OCTAL_WIDTHS[MAX_VALUE_SIZE + 1] = {0, 3, 6, 8, 11, 14, 16, 19, 22};
 
 struct Suffix {
     Notation notation;
@@ -58,7 +58,7 @@ struct Suffix {
 Suffix read_suffix(const char16_t* s) {
     Suffix r{UNSIGNED_DECIMAL, false, false};
     if ((*s == u':' || *s == u'=') && s[1] != 0) ++s;
-    for (const FormatLetter& f : format_letters) {
+    for (const FormatLetter& f : FORMAT_LETTERS) {
         if (f.letter != *s) continue;
         r.notation = f.notation;
         r.lower = f.lower;
@@ -70,17 +70,17 @@ Suffix read_suffix(const char16_t* s) {
 }
 
 bool take_size(uint32_t* size, Suffix* suffix) {
-    if (!ArgGiven(1)) {
-        ReportError(MSG_MISSING_VALUE_SIZE);
+    if (!arg_given(1)) {
+        report_error(MSG_MISSING_VALUE_SIZE);
         return false;
     }
     const char16_t* rest;
-    if (ParseUnsigned32(ArgText(1), size, &rest) != PARSE_OK) {
-        ReportArgument(MSG_BAD_VALUE_SIZE, 1, QUOTE_UPPER);
+    if (ParseUnsigned32(arg_text(1), size, &rest) != PARSE_OK) {
+        report_argument(MSG_BAD_VALUE_SIZE, 1, QUOTE_UPPER);
         return false;
     }
     if (*size == 0 || *size > MAX_VALUE_SIZE) {
-        ReportError(MSG_VALUE_SIZE_RANGE, unsigned(*size));
+        report_error(MSG_VALUE_SIZE_RANGE, unsigned(*size));
         return false;
     }
     *suffix = read_suffix(rest);
@@ -107,12 +107,12 @@ void write_value(char16_t* result, uint8_t* bytes, uint32_t size, Suffix suffix)
     if (is_signed && size < MAX_VALUE_SIZE && (bytes[size - 1] & 0x80))
         memset(bytes + size, 0xFF, MAX_VALUE_SIZE - size);
     uint64_t value = little_endian(bytes);
-    const char16_t* format = output_formats[suffix.notation];
+    const char16_t* format = OUTPUT_FORMATS[suffix.notation];
     switch (suffix.notation) {
     case HEX_PREFIXED:
     case HEX: text_format(result, RESULT_CAP, format, int(2 * size), value); break;
     case OCTAL_PREFIXED:
-    case OCTAL: text_format(result, RESULT_CAP, format, octal_widths[size], value); break;
+    case OCTAL: text_format(result, RESULT_CAP, format, OCTAL_WIDTHS[size], value); break;
     case SIGNED_DECIMAL:
     case SIGNED_DECIMAL_PLUS: text_format(result, RESULT_CAP, format, int64_t(value)); break;
     default: text_format(result, RESULT_CAP, format, value); break;
@@ -128,13 +128,13 @@ int f_inthaul(char16_t* buffer) {
     sys_handle handle;
     uint32_t size;
     Suffix suffix;
-    if (!TakeHandle(QUOTE_UPPER, &handle) || !take_size(&size, &suffix)) return RESULT_REPORTED;
+    if (!take_handle(QUOTE_UPPER, &handle) || !take_size(&size, &suffix)) return RESULT_REPORTED;
 
     uint8_t bytes[MAX_VALUE_SIZE];
     memset(bytes, 0, sizeof bytes);
     uint32_t got = 0;
-    if (!ReadOnce(handle, bytes, size, &got)) {
-        ReportReadError(buffer);
+    if (!read_once(handle, bytes, size, &got)) {
+        report_read_error(buffer);
         return RESULT_REPORTED;
     }
     // A short read is the end of the data for a value of this size; its bytes are gone.

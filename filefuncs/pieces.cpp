@@ -63,7 +63,7 @@ constexpr PieceSet make_set(uint32_t code, bool lower_case) {
     return set;
 }
 
-constexpr PieceSet piece_sets[2][8] = {
+constexpr PieceSet PIECE_SETS[2][8] = {
     {make_set(0, false), make_set(1, false), make_set(2, false), make_set(3, false),
      make_set(4, false), make_set(5, false), make_set(6, false), make_set(7, false)},
     {make_set(0, true), make_set(1, true), make_set(2, true), make_set(3, true),
@@ -72,4 +72,4 @@ constexpr PieceSet piece_sets[2][8] = {
 
 }  // namespace
 
-const PieceSet& BytePieces(uint32_t code, bool lower_case) { return piece_sets[lower_case][code & 7]; }
+const PieceSet& byte_pieces(uint32_t code, bool lower_case) { return PIECE_SETS[lower_case][code & 7]; }

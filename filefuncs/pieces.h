@@ -13,4 +13,4 @@ struct PieceSet {
 };
 
 // The pieces of format code 0 to 7 (taken modulo 8), with the letters in lower case if asked.
-const PieceSet& BytePieces(uint32_t code, bool lower_case);
+const PieceSet& byte_pieces(uint32_t code, bool lower_case);

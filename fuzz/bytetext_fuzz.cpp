@@ -37,7 +37,7 @@ size_t piece_length(uint8_t b, uint32_t code) {
 }
 
 std::string describe(ByteTextPath path, uint32_t format, size_t n, size_t cap) {
-    return std::string(ByteTextPathName(path)) + " against scalar: format " + std::to_string(format) + ", " +
+    return std::string(byte_text_path_name(path)) + " against scalar: format " + std::to_string(format) + ", " +
            std::to_string(n) + " bytes, capacity " + std::to_string(cap);
 }
 
@@ -74,15 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          std::to_string(text) + ", capacity " + std::to_string(cap));
 
     char16_t* want = exact_buffer(cap, u"");
-    bool want_fits = WriteByteTextWith(BYTETEXT_SCALAR, want, cap, bytes, n, format);
+    bool want_fits = write_byte_text_with(BYTETEXT_SCALAR, want, cap, bytes, n, format);
     size_t want_length = 0;
     while (want_length < cap && want[want_length]) ++want_length;
     FUZZ_CHECK(want_length < cap, describe(BYTETEXT_SCALAR, format, n, cap) + ": no NUL");
     for (uint32_t p = BYTETEXT_SCALAR + 1; p < BYTETEXT_PATHS; ++p) {
         ByteTextPath path = ByteTextPath(p);
-        if (!ByteTextPathSupported(path)) continue;
+        if (!byte_text_path_supported(path)) continue;
         char16_t* got = exact_buffer(cap, u"");
-        bool fits = WriteByteTextWith(path, got, cap, bytes, n, format);
+        bool fits = write_byte_text_with(path, got, cap, bytes, n, format);
         FUZZ_CHECK(fits == want_fits, describe(path, format, n, cap) + ": fits " + std::to_string(fits));
         size_t at = 0;
         while (at <= want_length && got[at] == want[at]) ++at;

@@ -64,7 +64,7 @@ const HelpEntry HelpTable[HELP_ENTRIES] = {
      u"dollar sign, and contain only alphanumerics, _ $ - and .\n"},
 };
 
-const HelpEntry* FindHelpEntry(const char16_t* name) {
+const HelpEntry* find_help_entry(const char16_t* name) {
     if (!name) return nullptr;
     for (const HelpEntry& entry : HelpTable)
         if (text_equal_nocase(name, entry.name)) return &entry;

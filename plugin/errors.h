@@ -12,7 +12,7 @@ int FormatSystemError(uint32_t code, char16_t* buffer);
 
 // The error report: the prefix, then the message with its arguments.
 template <typename... Args>
-void ReportError(const char16_t* format, Args... args) {
+void report_error(const char16_t* format, Args... args) {
     WriteErrorPrefix();
     Qprintf(sys_stderr_handle(), format, args...);
 }

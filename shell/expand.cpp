@@ -66,7 +66,7 @@ Internal* find_internal(const char16_t* name) {
 bool is_name_char(char16_t c) {
     if (c < 0x80) return text_is_alpha(c) || text_is_digit(c) || c == u'_' || c == u'$';
     const char16_t probe[] = {u'a', c, 0};
-    return IsGoodVariableName(probe);
+    return is_good_variable_name(probe);
 }
 
 bool reads_as_zero(const char16_t* name) {

@@ -65,7 +65,7 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
         }
     }
     size_t rest_done = 0;
-    at = ScalarVariable(out, at, cap, bytes + i, n - i, Code, &rest_done);
+    at = scalar_variable(out, at, cap, bytes + i, n - i, Code, &rest_done);
     *done = i + rest_done;
     return at;
 }

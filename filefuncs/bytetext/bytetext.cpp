@@ -8,9 +8,9 @@
 
 namespace {
 
-const char* const path_names[BYTETEXT_PATHS] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
+const char* const PATH_NAMES[BYTETEXT_PATHS] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
 
-const ByteTextKernels* const path_kernels[BYTETEXT_PATHS] = {
+const ByteTextKernels* const PATH_KERNELS[BYTETEXT_PATHS] = {
     &SCALAR_KERNELS, &SSE2_KERNELS, &SSSE3_KERNELS, &AVX2_KERNELS, &AVX512_KERNELS,
 };
 
@@ -21,7 +21,7 @@ bool is_fixed_width(uint32_t code) { return code != 0 && code != 3 && code != 4;
 template <typename Kernel>
 Kernel kernel_of(ByteTextPath path, Kernel ByteTextKernels::*member) {
     for (int p = int(path); p > 0; --p)
-        if (path_kernels[p]->*member) return path_kernels[p]->*member;
+        if (PATH_KERNELS[p]->*member) return PATH_KERNELS[p]->*member;
     return nullptr;
 }
 
@@ -30,7 +30,7 @@ CpuFeatures cpu;
 
 const CpuFeatures& features() {
     if (!probed) {
-        cpu = ProbeCpu();
+        cpu = probe_cpu();
         probed = true;
     }
     return cpu;
@@ -46,7 +46,7 @@ ByteTextPath forced_path() {
     for (uint32_t p = 0; p < BYTETEXT_PATHS; ++p) {
         char16_t name[16];
         size_t i = 0;
-        for (const char* s = path_names[p]; *s; ++s) name[i++] = char16_t(*s);
+        for (const char* s = PATH_NAMES[p]; *s; ++s) name[i++] = char16_t(*s);
         name[i] = 0;
         if (text_equal_nocase(value, name)) return ByteTextPath(p);
     }
@@ -57,7 +57,7 @@ ByteTextPath forced_path() {
 // them, so it is never the worse choice.
 ByteTextPath best_path() {
     uint32_t p = BYTETEXT_PATHS - 1;
-    while (p > BYTETEXT_SSE2 && !ByteTextPathSupported(ByteTextPath(p))) --p;
+    while (p > BYTETEXT_SSE2 && !byte_text_path_supported(ByteTextPath(p))) --p;
     return ByteTextPath(p);
 }
 
@@ -68,8 +68,8 @@ ByteTextPath chosen = BYTETEXT_SCALAR;
 bool fixed_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
                 bool lower) {
     auto fixed = kernel_of(path, &ByteTextKernels::fixed);
-    if (!fixed) return ScalarByteText(result, cap, bytes, n, code | (lower ? uint32_t(BYTETEXT_LOWER_CASE) : 0u));
-    const size_t width = BytePieces(code, false).longest;
+    if (!fixed) return scalar_byte_text(result, cap, bytes, n, code | (lower ? uint32_t(BYTETEXT_LOWER_CASE) : 0u));
+    const size_t width = byte_pieces(code, false).longest;
     const size_t fit = (cap - 1) / width;  // pieces whose text ends below cap
     if (n > fit) {
         fixed(result, bytes, fit, code, false);
@@ -85,7 +85,7 @@ bool fixed_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* 
 bool variable_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
                    uint32_t code) {
     auto variable = kernel_of(path, &ByteTextKernels::variable);
-    if (!variable) return ScalarByteText(result, cap, bytes, n, code);
+    if (!variable) return scalar_byte_text(result, cap, bytes, n, code);
     size_t done = 0;
     size_t at = variable(result, 0, cap, bytes, n, code, &done);
     if (done < n) {
@@ -98,7 +98,7 @@ bool variable_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_
 
 }  // namespace
 
-bool ByteTextPathSupported(ByteTextPath path) {
+bool byte_text_path_supported(ByteTextPath path) {
     switch (path) {
     case BYTETEXT_SCALAR:
     case BYTETEXT_SSE2: return true;  // every x64 processor
@@ -109,25 +109,25 @@ bool ByteTextPathSupported(ByteTextPath path) {
     }
 }
 
-ByteTextPath ByteTextChosenPath() {
+ByteTextPath byte_text_chosen_path() {
     if (!chosen_yet) {
         ByteTextPath forced = forced_path();
-        chosen = forced != BYTETEXT_PATHS && ByteTextPathSupported(forced) ? forced : best_path();
+        chosen = forced != BYTETEXT_PATHS && byte_text_path_supported(forced) ? forced : best_path();
         chosen_yet = true;
     }
     return chosen;
 }
 
-const char* ByteTextPathName(ByteTextPath path) { return path < BYTETEXT_PATHS ? path_names[path] : "?"; }
+const char* byte_text_path_name(ByteTextPath path) { return path < BYTETEXT_PATHS ? PATH_NAMES[path] : "?"; }
 
-bool WriteByteTextWith(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
+bool write_byte_text_with(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
                        uint32_t format) {
-    if (path == BYTETEXT_SCALAR) return ScalarByteText(result, cap, bytes, n, format);
+    if (path == BYTETEXT_SCALAR) return scalar_byte_text(result, cap, bytes, n, format);
     const uint32_t code = format & BYTETEXT_CODE_BITS;
     if (is_fixed_width(code)) return fixed_text(path, result, cap, bytes, n, code, (format & BYTETEXT_LOWER_CASE) != 0);
     return variable_text(path, result, cap, bytes, n, code);
 }
 
-bool WriteByteText(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format) {
-    return WriteByteTextWith(ByteTextChosenPath(), result, cap, bytes, n, format);
+bool write_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format) {
+    return write_byte_text_with(byte_text_chosen_path(), result, cap, bytes, n, format);
 }

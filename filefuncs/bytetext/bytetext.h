@@ -25,15 +25,15 @@ enum : uint32_t {
 // (the NUL included), in the notation of format: the pieces joined with no space at the
 // end. False when the text would reach cap: result then holds the pieces that fitted, in
 // upper case, each with its space. No character at or past result[cap] is ever written.
-bool WriteByteText(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);
+bool write_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);
 
 // The same with the path given (tests and benchmarks); the path must be supported.
-bool WriteByteTextWith(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
+bool write_byte_text_with(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
                        uint32_t format);
 
 // Whether this processor and operating system can run the path.
-bool ByteTextPathSupported(ByteTextPath path);
-// The path WriteByteText uses (chosen on the first call of either).
-ByteTextPath ByteTextChosenPath();
+bool byte_text_path_supported(ByteTextPath path);
+// The path write_byte_text uses (chosen on the first call of either).
+ByteTextPath byte_text_chosen_path();
 // "scalar", "sse2", "ssse3", "avx2", "avx512".
-const char* ByteTextPathName(ByteTextPath path);
+const char* byte_text_path_name(ByteTextPath path);

@@ -27,7 +27,7 @@ enum : uint32_t {
 
 }  // namespace
 
-CpuFeatures ProbeCpu() {
+CpuFeatures probe_cpu() {
     CpuFeatures f{false, false, false};
     uint32_t a, b, c, d;
     if (!__get_cpuid(1, &a, &b, &c, &d)) return f;

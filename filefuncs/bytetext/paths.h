@@ -21,15 +21,15 @@ struct ByteTextKernels {
 extern const ByteTextKernels SCALAR_KERNELS, SSE2_KERNELS, SSSE3_KERNELS, AVX2_KERNELS, AVX512_KERNELS;
 
 // The exact piece-by-piece writers every vector kernel finishes its tail with.
-void ScalarFixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
-size_t ScalarVariable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
+size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
                       size_t* done);
 
 // The reference: one table piece a byte, as the plug-in has always joined them.
-bool ScalarByteText(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);
+bool scalar_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);
 
 // Processor features, probed once.
 struct CpuFeatures {
     bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI2 and BMI2, with the state saved by the system
 };
-CpuFeatures ProbeCpu();
+CpuFeatures probe_cpu();

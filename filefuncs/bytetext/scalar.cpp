@@ -67,25 +67,25 @@ bool join_pieces(char16_t* result, size_t cap, const uint8_t* __restrict bytes, 
 // The lower-case flag applies to a finished text, and the pieces an overflow leaves behind
 // keep their upper-case letters: so lower-case pieces are joined only where the text surely
 // fits, and elsewhere the flag is applied after the join.
-bool ScalarByteText(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format) {
+bool scalar_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format) {
     const uint32_t code = format & BYTETEXT_CODE_BITS;
     const bool lower = (format & BYTETEXT_LOWER_CASE) != 0;
-    const bool lower_pieces = lower && n * BytePieces(code, false).longest < cap;
+    const bool lower_pieces = lower && n * byte_pieces(code, false).longest < cap;
     size_t length;
-    if (!join_pieces(result, cap, bytes, n, BytePieces(code, lower_pieces), &length)) return false;
+    if (!join_pieces(result, cap, bytes, n, byte_pieces(code, lower_pieces), &length)) return false;
     if (lower && !lower_pieces) text_lower_inplace(result, length);
     return true;
 }
 
-void ScalarFixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {
-    const PieceSet& set = BytePieces(code, lower);
+void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {
+    const PieceSet& set = byte_pieces(code, lower);
     const size_t width = set.longest;
     for (size_t i = 0; i < n; ++i) memcpy(out + i * width, set.text[bytes[i]], width * sizeof(char16_t));
 }
 
-size_t ScalarVariable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
                       size_t* done) {
-    const PieceSet& set = BytePieces(code, false);
+    const PieceSet& set = byte_pieces(code, false);
     size_t i = 0;
     // A whole slot while it ends below cap (a piece is shorter than its slot, so it fits),
     // the exact piece after that.
@@ -103,4 +103,4 @@ size_t ScalarVariable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes
     return at;
 }
 
-const ByteTextKernels SCALAR_KERNELS = {ScalarFixed, ScalarVariable};
+const ByteTextKernels SCALAR_KERNELS = {scalar_fixed, scalar_variable};

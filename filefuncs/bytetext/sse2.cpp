@@ -94,7 +94,7 @@ void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
     // A block's last store reaches past its text: only where more pieces follow.
     for (; i + 16 < n; i += 16)
         block<Code>(out + i * piece.width, _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i)), lower);
-    ScalarFixed(out + i * piece.width, bytes + i, n - i, Code, lower);
+    scalar_fixed(out + i * piece.width, bytes + i, n - i, Code, lower);
 }
 
 void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {

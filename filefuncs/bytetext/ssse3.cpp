@@ -15,7 +15,7 @@ template <uint32_t Code>
 void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
     static constexpr FixedPiece piece = fixed_piece(Code);
     static constexpr ShuffleLayout layout = shuffle_layout(Code);
-    const __m128i table = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower ? hex_lower : hex_upper));
+    const __m128i table = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower ? HEX_LOWER : HEX_UPPER));
     size_t i = 0;
     for (; i + 16 <= n; i += 16) {
         __m128i g[4];
@@ -29,7 +29,7 @@ void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8 * lane), text);
         }
     }
-    ScalarFixed(out + i * piece.width, bytes + i, n - i, Code, lower);
+    scalar_fixed(out + i * piece.width, bytes + i, n - i, Code, lower);
 }
 
 void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {

@@ -49,7 +49,7 @@ std::u16string expected(const std::vector<uint8_t>& bytes, uint32_t format, bool
 std::vector<ByteTextPath> paths_here() {
     std::vector<ByteTextPath> paths;
     for (uint32_t p = 0; p < BYTETEXT_PATHS; ++p)
-        if (ByteTextPathSupported(ByteTextPath(p))) paths.push_back(ByteTextPath(p));
+        if (byte_text_path_supported(ByteTextPath(p))) paths.push_back(ByteTextPath(p));
     return paths;
 }
 
@@ -57,8 +57,8 @@ void expect_text(ByteTextPath path, const std::vector<uint8_t>& bytes, uint32_t 
     std::vector<char16_t> result(CAP + GUARD, SENTINEL);
     bool fits;
     std::u16string want = expected(bytes, format, &fits);
-    bool ok = WriteByteTextWith(path, result.data(), CAP, bytes.data(), bytes.size(), format);
-    std::string label = std::string(ByteTextPathName(path)) + " format " + std::to_string(format) + " n " +
+    bool ok = write_byte_text_with(path, result.data(), CAP, bytes.data(), bytes.size(), format);
+    std::string label = std::string(byte_text_path_name(path)) + " format " + std::to_string(format) + " n " +
                         std::to_string(bytes.size()) + " " + what;
     ASSERT_EQ(ok, fits) << label;
     size_t length = 0;
@@ -119,12 +119,12 @@ TEST(ByteText, TextsAtTheCapacityOnEveryPath) {
 }
 
 TEST(ByteText, ProcessorPathsAreOfferedByWhatItHas) {
-    EXPECT_TRUE(ByteTextPathSupported(BYTETEXT_SCALAR));
-    EXPECT_TRUE(ByteTextPathSupported(BYTETEXT_SSE2));
-    EXPECT_FALSE(ByteTextPathSupported(BYTETEXT_PATHS));
+    EXPECT_TRUE(byte_text_path_supported(BYTETEXT_SCALAR));
+    EXPECT_TRUE(byte_text_path_supported(BYTETEXT_SSE2));
+    EXPECT_FALSE(byte_text_path_supported(BYTETEXT_PATHS));
     // The chosen path is one the processor runs, and no slower a path than it has unless forced.
-    ByteTextPath chosen = ByteTextChosenPath();
-    EXPECT_TRUE(ByteTextPathSupported(chosen));
+    ByteTextPath chosen = byte_text_chosen_path();
+    EXPECT_TRUE(byte_text_path_supported(chosen));
 }
 
 }  // namespace

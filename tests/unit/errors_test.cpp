@@ -35,7 +35,7 @@ TEST(ErrorPrefix, LongBatchNameIsWrittenWhole) {
 
 TEST(ErrorPrefix, ReportAddsTheMessage) {
     capture_begin();
-    ReportError(u"Bad handle: \"%s\"\r\n", u"0XZZ");
+    report_error(u"Bad handle: \"%s\"\r\n", u"0XZZ");
     Captured c = capture_end();
     EXPECT_EQ(c.err, "Bytehaul plugin: Bad handle: \"0XZZ\"\r\n");
 }

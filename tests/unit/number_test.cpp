@@ -191,7 +191,7 @@ TEST(NumberSyntax, BareConversionInAnyBase) {
         std::u16string text = U(r.text);
         uint32_t v = U32_UNSET;
         const char16_t* end = nullptr;
-        EXPECT_EQ(ConvertUnsigned32(text.c_str(), r.base, &v, &end), r.status) << r.text;
+        EXPECT_EQ(convert_unsigned32(text.c_str(), r.base, &v, &end), r.status) << r.text;
         EXPECT_EQ(v, r.status == PARSE_OK ? r.value : U32_UNSET) << r.text;
         EXPECT_EQ(end - text.c_str(), r.end) << r.text;
     }
