@@ -65,7 +65,6 @@ const HelpEntry HelpTable[HELP_ENTRIES] = {
 };
 
 const HelpEntry* find_help_entry(const char16_t* name) {
-    if (!name) return nullptr;
     for (const HelpEntry& entry : HelpTable)
         if (text_equal_nocase(name, entry.name)) return &entry;
     return nullptr;

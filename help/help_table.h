@@ -12,5 +12,5 @@ enum { HELP_INTHAUL = 0, HELP_BYTEHAUL = 1, HELP_BYTESTOW = 2, HELP_DEC = 3, HEL
 
 extern const HelpEntry HelpTable[HELP_ENTRIES];
 
-// The row whose name equals name without regard to case, or null.
+// The row whose name (not null) equals name without regard to case, or null.
 const HelpEntry* find_help_entry(const char16_t* name);

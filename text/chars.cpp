@@ -30,13 +30,6 @@ bool text_equal_nocase(const char16_t* a, const char16_t* b) {
     }
 }
 
-bool text_equal(const char16_t* a, const char16_t* b) {
-    for (;; ++a, ++b) {
-        if (*a != *b) return false;
-        if (*a == 0) return true;
-    }
-}
-
 void text_lower_inplace(char16_t* s, size_t cap) {
     for (size_t i = 0; i < cap && s[i]; ++i) s[i] = text_lower(s[i]);
 }

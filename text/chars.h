@@ -30,7 +30,6 @@ size_t text_len_bounded(const char16_t* s, size_t max);
 size_t text_copy(char16_t* dst, size_t cap, const char16_t* src);
 // Case-insensitive (ASCII letters only) equality.
 bool text_equal_nocase(const char16_t* a, const char16_t* b);
-bool text_equal(const char16_t* a, const char16_t* b);
 // In-place ASCII lower-casing of the first NUL-terminated text within cap characters.
 void text_lower_inplace(char16_t* s, size_t cap);
 // Removes trailing white space by writing NULs over it.
