@@ -34,7 +34,7 @@ struct Converted {
 // base. A magnitude above limit is out of range; the digits are still all taken, so the
 // end position is the same either way.
 __attribute__((always_inline)) inline Converted convert(const char16_t* start, uint32_t base, bool signed_ok,
-                                                       uint64_t limit_pos, uint64_t limit_neg) {
+                                                        uint64_t limit_pos, uint64_t limit_neg) {
     Converted r{0, false, false, start};
     const char16_t* s = start;
     if (signed_ok && (*s == u'+' || *s == u'-')) r.negative = *s++ == u'-';

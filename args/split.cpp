@@ -2,7 +2,7 @@
 
 #include <string.h>
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#    include <emmintrin.h>
 #endif
 
 #include "plugin/errors.h"
@@ -64,8 +64,7 @@ struct Splitter {
             if (k > 0) ++n;
             return STEP_END;
         }
-        bool is_separator =
-            (space && (options & SPLIT_ON_WHITESPACE)) || (c == u',' && (options & SPLIT_ON_COMMAS));
+        bool is_separator = (space && (options & SPLIT_ON_WHITESPACE)) || (c == u',' && (options & SPLIT_ON_COMMAS));
         if (!quoted && is_separator) {
             separator();
             return STEP_ON;
@@ -135,15 +134,14 @@ struct Splitter {
     // The block's characters from the first on, by the same rules as take(). Returns
     // STEP_END at the text's NUL.
     __attribute__((always_inline)) Step take_block(const Block& b) {
-        const uint64_t separators = ((options & SPLIT_ON_WHITESPACE) ? b.space : 0) |
-                                    ((options & SPLIT_ON_COMMAS) ? b.comma : 0);
+        const uint64_t separators =
+            ((options & SPLIT_ON_WHITESPACE) ? b.space : 0) | ((options & SPLIT_ON_COMMAS) ? b.comma : 0);
         const uint64_t run_ends = separators | b.end;
         if (n >= MAX_ARGS && k == 0) {
             // The table is full: characters are dropped, so no argument starts and white
             // space is always leading; only commas still move the store position on.
             const uint64_t before_end = b.end ? (b.end & (0 - b.end)) - 1 : ~uint64_t(0);
-            const int32_t commas =
-                (options & SPLIT_ON_COMMAS) ? __builtin_popcountll(b.comma & before_end) : 0;
+            const int32_t commas = (options & SPLIT_ON_COMMAS) ? __builtin_popcountll(b.comma & before_end) : 0;
             memset(&t.store[p + 1], 0, size_t(commas) * sizeof t.store[0]);
             p += commas;
             return b.end ? STEP_END : STEP_ON;

@@ -87,7 +87,14 @@ const int FITS_5_CHARACTERS = 3276;  // codes 1 and 4 (and 3)
 const int FITS_6_CHARACTERS = 2730;  // code 5
 const int FITS_4_CHARACTERS = 4095;  // code 6
 
-BENCHMARK(bare_read)->Arg(1)->Arg(4)->Arg(8)->Arg(FITS_6_CHARACTERS)->Arg(FITS_5_CHARACTERS)->Arg(FITS_4_CHARACTERS)->Arg(READ_SIZE);
+BENCHMARK(bare_read)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(8)
+    ->Arg(FITS_6_CHARACTERS)
+    ->Arg(FITS_5_CHARACTERS)
+    ->Arg(FITS_4_CHARACTERS)
+    ->Arg(READ_SIZE);
 
 void bytehaul(benchmark::State& state) {
     std::u16string args = number(data_fd) + u"," + number(state.range(1)) + u"," + number(state.range(0));

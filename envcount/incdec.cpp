@@ -135,8 +135,7 @@ int report_variable_failure(const char16_t* format, char16_t* name, bool quiet, 
 int store_counter(char16_t* name, const Counter& c, const CommandLine& cl) {
     char16_t value[VALUE_CAP] = {};
     text_format(value, VALUE_CAP, VALUE_FORMATS[c.notation], c.number);
-    if (!sys_set_env(name, value))
-        return report_variable_failure(MSG_SET_ERROR, name, cl.quiet, sys_last_error());
+    if (!sys_set_env(name, value)) return report_variable_failure(MSG_SET_ERROR, name, cl.quiet, sys_last_error());
     if (cl.verbose) {
         sys_char_upper(name);
         Printf(MSG_VERBOSE, name, value);

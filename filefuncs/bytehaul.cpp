@@ -37,8 +37,7 @@ int f_bytehaul(char16_t* buffer) {
     SplitArguments(buffer, SPLIT_ON_COMMAS);
     sys_handle handle;
     uint32_t count, format;
-    if (!take_handle(QUOTE_UPPER, &handle) || !take_count(&count) || !take_format(&format))
-        return RESULT_REPORTED;
+    if (!take_handle(QUOTE_UPPER, &handle) || !take_count(&count) || !take_format(&format)) return RESULT_REPORTED;
 
     // Only the bytes the read reports are ever looked at.
     uint8_t bytes[MAX_READ_BYTES];

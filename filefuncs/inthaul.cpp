@@ -31,12 +31,18 @@ struct FormatLetter {
 };
 
 const FormatLetter FORMAT_LETTERS[] = {
-    {u'd', UNSIGNED_DECIMAL, false},    {u'D', UNSIGNED_DECIMAL, false},
-    {u'X', HEX_PREFIXED, false},        {u'x', HEX_PREFIXED, true},
-    {u'H', HEX, false},                 {u'h', HEX, true},
-    {u's', SIGNED_DECIMAL, false},      {u'S', SIGNED_DECIMAL_PLUS, false},
-    {u'O', OCTAL_PREFIXED, false},      {u'o', OCTAL_PREFIXED, false},
-    {u'Q', OCTAL, false},               {u'q', OCTAL, false},
+    {u'd', UNSIGNED_DECIMAL, false},
+    {u'D', UNSIGNED_DECIMAL, false},
+    {u'X', HEX_PREFIXED, false},
+    {u'x', HEX_PREFIXED, true},
+    {u'H', HEX, false},
+    {u'h', HEX, true},
+    {u's', SIGNED_DECIMAL, false},
+    {u'S', SIGNED_DECIMAL_PLUS, false},
+    {u'O', OCTAL_PREFIXED, false},
+    {u'o', OCTAL_PREFIXED, false},
+    {u'Q', OCTAL, false},
+    {u'q', OCTAL, false},
 };
 
 // By notation; the widths that pad with zeros are passed before the value.

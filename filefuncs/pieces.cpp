@@ -28,7 +28,11 @@ constexpr void put_piece(Writer& w, uint32_t code, uint32_t byte) {
     uint32_t magnitude = uint32_t(signed_byte < 0 ? -signed_byte : signed_byte);
     switch (code) {
     case 0: put_number(w, byte, 10, 1); break;
-    case 1: put(w, u'0'); put(w, u'x'); put_number(w, byte, 16, 2); break;
+    case 1:
+        put(w, u'0');
+        put(w, u'x');
+        put_number(w, byte, 16, 2);
+        break;
     case 3:
         if (signed_byte < 0) put(w, u'-');
         put_number(w, magnitude, 10, 1);
@@ -37,7 +41,11 @@ constexpr void put_piece(Writer& w, uint32_t code, uint32_t byte) {
         put(w, signed_byte < 0 ? u'-' : u'+');
         put_number(w, magnitude, 10, 1);
         break;
-    case 5: put(w, u'0'); put(w, u'o'); put_number(w, byte, 8, 3); break;
+    case 5:
+        put(w, u'0');
+        put(w, u'o');
+        put_number(w, byte, 8, 3);
+        break;
     case 6: put_number(w, byte, 8, 3); break;
     default: put_number(w, byte, 16, 2); break;  // 2 and 7
     }
@@ -64,10 +72,10 @@ constexpr PieceSet make_set(uint32_t code, bool lower_case) {
 }
 
 constexpr PieceSet PIECE_SETS[2][8] = {
-    {make_set(0, false), make_set(1, false), make_set(2, false), make_set(3, false),
-     make_set(4, false), make_set(5, false), make_set(6, false), make_set(7, false)},
-    {make_set(0, true), make_set(1, true), make_set(2, true), make_set(3, true),
-     make_set(4, true), make_set(5, true), make_set(6, true), make_set(7, true)},
+    {make_set(0, false), make_set(1, false), make_set(2, false), make_set(3, false), make_set(4, false),
+     make_set(5, false), make_set(6, false), make_set(7, false)},
+    {make_set(0, true), make_set(1, true), make_set(2, true), make_set(3, true), make_set(4, true), make_set(5, true),
+     make_set(6, true), make_set(7, true)},
 };
 
 }  // namespace

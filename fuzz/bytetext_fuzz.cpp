@@ -70,8 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size_t at = cap_choice & 3 ? text - 1 + (cap_choice & 3) : text * cap_choice / 256;
         cap = at < 2 ? 2 : at > FULL_CAP ? FULL_CAP : at;
     }
-    if (tracing()) trace("format " + std::to_string(format) + ", " + std::to_string(n) + " bytes, text " +
-                         std::to_string(text) + ", capacity " + std::to_string(cap));
+    if (tracing())
+        trace("format " + std::to_string(format) + ", " + std::to_string(n) + " bytes, text " + std::to_string(text) +
+              ", capacity " + std::to_string(cap));
 
     char16_t* want = exact_buffer(cap, u"");
     bool want_fits = write_byte_text_with(BYTETEXT_SCALAR, want, cap, bytes, n, format);

@@ -41,7 +41,7 @@ const size_t kCap = 1024;
 const uint32_t kSplit = SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE;
 int call_entry(char16_t* b) { return f_bytestow(b); }
 #else
-#error "define FUZZ_BYTEHAUL, FUZZ_INTHAUL or FUZZ_BYTESTOW"
+#    error "define FUZZ_BYTEHAUL, FUZZ_INTHAUL or FUZZ_BYTESTOW"
 #endif
 
 const std::string kDash = "\xE2\x80\x93";  // the en dash of the range messages
@@ -49,7 +49,7 @@ const std::string kDash = "\xE2\x80\x93";  // the en dash of the range messages
 struct Input {
     std::u16string text;  // as the entry receives it
     bool batch = false;
-    std::string data;     // what the data file holds
+    std::string data;  // what the data file holds
 };
 
 Input decode(const uint8_t* data, size_t size) {
@@ -247,7 +247,8 @@ Expect model(const Fields& a, const Input& in) {
     const std::u16string& v = a.f[1];
     NumberAnswer s = number_oracle(v, false, true);
     if (s.status != 0) return failed("Bad value size: \"" + upper(v) + "\"\r\n");
-    if (s.value == 0 || s.value > 8) return failed("Value size must be 1 " + kDash + " 8: " + std::to_string(s.value) + "\r\n");
+    if (s.value == 0 || s.value > 8)
+        return failed("Value size must be 1 " + kDash + " 8: " + std::to_string(s.value) + "\r\n");
     unsigned size = unsigned(s.value);
     auto at = [&](size_t i) -> char16_t { return i < v.size() ? v[i] : 0; };
     size_t p = s.end;
@@ -255,15 +256,47 @@ Expect model(const Fields& a, const Input& in) {
     int code = 0;
     bool lower = false;
     switch (at(p)) {
-    case u'd': case u'D': code = 0; ++p; break;
-    case u'X': code = 1; ++p; break;
-    case u'x': code = 1; lower = true; ++p; break;
-    case u'H': code = 2; ++p; break;
-    case u'h': code = 2; lower = true; ++p; break;
-    case u's': code = 3; ++p; break;
-    case u'S': code = 4; ++p; break;
-    case u'O': case u'o': code = 5; ++p; break;
-    case u'Q': case u'q': code = 6; ++p; break;
+    case u'd':
+    case u'D':
+        code = 0;
+        ++p;
+        break;
+    case u'X':
+        code = 1;
+        ++p;
+        break;
+    case u'x':
+        code = 1;
+        lower = true;
+        ++p;
+        break;
+    case u'H':
+        code = 2;
+        ++p;
+        break;
+    case u'h':
+        code = 2;
+        lower = true;
+        ++p;
+        break;
+    case u's':
+        code = 3;
+        ++p;
+        break;
+    case u'S':
+        code = 4;
+        ++p;
+        break;
+    case u'O':
+    case u'o':
+        code = 5;
+        ++p;
+        break;
+    case u'Q':
+    case u'q':
+        code = 6;
+        ++p;
+        break;
     default: break;
     }
     bool reverse = at(p) == u'!';
@@ -344,9 +377,9 @@ void check_result_shape(const std::u16string& r, const std::string& ctx) {
     if (r == u"**EOF**") return;
     FUZZ_CHECK(!r.empty() && only_of(r, "0123456789ABCDEFabcdefxo+- "), d);
     FUZZ_CHECK(r.front() != u' ' && r.back() != u' ' && r.find(u"  ") == std::u16string::npos, d);
-#if defined(FUZZ_INTHAUL)
+#    if defined(FUZZ_INTHAUL)
     FUZZ_CHECK(r.find(u' ') == std::u16string::npos && r.size() <= 24, d);
-#endif
+#    endif
 #endif
 }
 
@@ -418,9 +451,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Expect want;
     if (fields.plain) want = model(fields, in);
     if (tracing())
-        trace(ctx + ", result " + shown(result) + (!fields.plain ? ", not modelled" : !want.decided ? ", undecided" : ", modelled"));
+        trace(ctx + ", result " + shown(result) +
+              (!fields.plain   ? ", not modelled"
+               : !want.decided ? ", undecided"
+                               : ", modelled"));
     if (!fields.plain || !want.decided) return 0;
-    std::string wanted = "\nwant " + std::to_string(want.ret) + " " + shown(want.result) + ", report [" + want.report + "]";
+    std::string wanted =
+        "\nwant " + std::to_string(want.ret) + " " + shown(want.result) + ", report [" + want.report + "]";
     FUZZ_CHECK(ret == want.ret, ctx + wanted);
     if (ret == 0) FUZZ_CHECK(result == want.result, ctx + "\nresult " + shown(result) + wanted);
     FUZZ_CHECK(report == want.report, ctx + wanted);

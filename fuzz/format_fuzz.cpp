@@ -131,7 +131,9 @@ void checked_against_c_library(size_t cap, Reader r) {
     std::string fmt8 = before + directive8 + after;
 
     char expected[8192];
-    dispatch(d, [&](auto... xs) -> size_t { return size_t(snprintf(expected, sizeof expected, fmt8.c_str(), narrow(xs)...)); });
+    dispatch(d, [&](auto... xs) -> size_t {
+        return size_t(snprintf(expected, sizeof expected, fmt8.c_str(), narrow(xs)...));
+    });
     std::string want(expected);
     if (want.size() > cap - 1) want.resize(cap - 1);
 
@@ -140,8 +142,8 @@ void checked_against_c_library(size_t cap, Reader r) {
     std::string ctx = "format [" + utf8(fmt16) + "] cap " + std::to_string(cap) + " value " + std::to_string(d.value) +
                       " width " + std::to_string(d.width) + " precision " + std::to_string(d.precision) + " string [" +
                       str + "]";
-    FUZZ_CHECK(n == want.size() && out[n] == 0, ctx + "\ngot  [" + utf8(out) + "] (" + std::to_string(n) +
-                                                     ")\nwant [" + want + "]");
+    FUZZ_CHECK(n == want.size() && out[n] == 0,
+               ctx + "\ngot  [" + utf8(out) + "] (" + std::to_string(n) + ")\nwant [" + want + "]");
     FUZZ_CHECK(utf8(out) == want, ctx + "\ngot  [" + utf8(out) + "]\nwant [" + want + "]");
     exact_free(out);
 }
@@ -156,8 +158,8 @@ void any_format_text(size_t cap, Reader r) {
     char16_t* f = exact_buffer(fmt.size() + 1, fmt);
     char16_t* out = exact_buffer(cap, u"");
     size_t n = text_format(out, cap, f, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s, s);
-    FUZZ_CHECK(n <= cap - 1 && out[n] == 0, "format " + shown(fmt) + " cap " + std::to_string(cap) + " gave length " +
-                                                 std::to_string(n));
+    FUZZ_CHECK(n <= cap - 1 && out[n] == 0,
+               "format " + shown(fmt) + " cap " + std::to_string(cap) + " gave length " + std::to_string(n));
     exact_free(out);
     exact_free(f);
 }

@@ -212,8 +212,9 @@ std::string utf8(const std::u16string& s) {
 
 std::string shown(const std::u16string& s) {
     // Long texts are shown by their ends; the whole input is in the file libFuzzer keeps.
-    if (s.size() > 160) return shown(s.substr(0, 100)) + " ... " + shown(s.substr(s.size() - 40)) + ", " +
-                               std::to_string(s.size()) + " chars in all";
+    if (s.size() > 160)
+        return shown(s.substr(0, 100)) + " ... " + shown(s.substr(s.size() - 40)) + ", " + std::to_string(s.size()) +
+               " chars in all";
     std::string out = "\"";
     for (char16_t c : s) {
         if (c >= 0x20 && c < 0x7F && c != u'\\' && c != u'"') {

@@ -30,9 +30,9 @@ std::string capture_end();
 
 // A wrong result: prints what failed and aborts, which libFuzzer records as a crash.
 [[noreturn]] void finding(const char* check, const std::string& detail);
-#define FUZZ_CHECK(cond, detail)                 \
-    do {                                         \
-        if (!(cond)) finding(#cond, (detail));   \
+#define FUZZ_CHECK(cond, detail)               \
+    do {                                       \
+        if (!(cond)) finding(#cond, (detail)); \
     } while (0)
 
 // UTF-8 as the platform writes text to standard output and error.

@@ -25,7 +25,7 @@ int call_entry(char16_t* t) { return inc(t); }
 const bool kDecrement = true;
 int call_entry(char16_t* t) { return dec(t); }
 #else
-#error "define FUZZ_INC or FUZZ_DEC"
+#    error "define FUZZ_INC or FUZZ_DEC"
 #endif
 
 const size_t kMaxValue = 4000;

@@ -19,7 +19,7 @@ typedef int64_t Value;
 static const bool kWide = true;
 static int32_t parse(const char16_t* t, Value* v, const char16_t** e) { return ParseInteger64(t, v, e); }
 #else
-#error "define FUZZ_PARSE_U32 or FUZZ_PARSE_I64"
+#    error "define FUZZ_PARSE_U32 or FUZZ_PARSE_I64"
 #endif
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string text = fuzz_text(data + 1, size - 1, nullptr);
     char16_t* input = exact_buffer(text.size() + 1, text);
     bool with_end = flags & 1;
-    std::string ctx = std::string(kWide ? "ParseInteger64" : "ParseUnsigned32") + (with_end ? " with end, " : ", ") +
-                      shown(text);
+    std::string ctx =
+        std::string(kWide ? "ParseInteger64" : "ParseUnsigned32") + (with_end ? " with end, " : ", ") + shown(text);
 
     if (flags == 0xFF) {
         const char16_t* end = input;

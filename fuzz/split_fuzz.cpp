@@ -116,13 +116,14 @@ void compare_with_model(int32_t result, const Model& m, const std::u16string& te
                         const std::string& report) {
     const ArgTable& t = ArgumentTable;
     auto ctx = [&] { return context(text, options); };
-    FUZZ_CHECK(result == m.result, ctx() + "\nresult " + std::to_string(result) + ", model " + std::to_string(m.result));
+    FUZZ_CHECK(result == m.result,
+               ctx() + "\nresult " + std::to_string(result) + ", model " + std::to_string(m.result));
     FUZZ_CHECK(t.count == m.count, ctx() + "\ncount " + std::to_string(t.count) + ", model " + std::to_string(m.count));
     for (int32_t i = 0; i < MAX_ARGS; ++i) {
         int32_t off = t.pointers[i] ? int32_t(t.pointers[i] - t.store) : -1;
         auto d = [&] {
-            return arg_detail(ctx(), i) + " at " + std::to_string(off) + "; model length " + std::to_string(m.length[i]) +
-                   " at " + std::to_string(m.offset[i]);
+            return arg_detail(ctx(), i) + " at " + std::to_string(off) + "; model length " +
+                   std::to_string(m.length[i]) + " at " + std::to_string(m.offset[i]);
         };
         FUZZ_CHECK(off == m.offset[i] && t.lengths[i] == m.length[i], d());
         if (off >= 0)
@@ -131,7 +132,8 @@ void compare_with_model(int32_t result, const Model& m, const std::u16string& te
     }
     std::string expected;
     if (m.overflow)
-        expected = report_prefix() + "Buffer overflow: b = " + std::to_string(m.overflow_at) + ", MAX_ARG_LEN = 8192 \r\n";
+        expected =
+            report_prefix() + "Buffer overflow: b = " + std::to_string(m.overflow_at) + ", MAX_ARG_LEN = 8192 \r\n";
     FUZZ_CHECK(report == expected, ctx() + "\nreport [" + report + "]\nmodel  [" + expected + "]");
 }
 
@@ -162,8 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(report.rfind(report_prefix() + "Buffer overflow: b = ", 0) == 0 && report.size() > 2 &&
                        report.compare(report.size() - 2, 2, "\r\n") == 0,
                    context(text, options) + "\nreport [" + report + "]");
-    else
-        FUZZ_CHECK(report.empty(), context(text, options) + "\nreport [" + report + "]");
+    else FUZZ_CHECK(report.empty(), context(text, options) + "\nreport [" + report + "]");
 
     static Model model;
     model.result = model.count = 0;

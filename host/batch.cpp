@@ -303,7 +303,7 @@ struct Comparison {
     bool (*holds)(int64_t a, int64_t b);
 };
 const Comparison comparisons[] = {
-    {u"lt", [](int64_t a, int64_t b) { return a < b; }}, {u"le", [](int64_t a, int64_t b) { return a <= b; }},
+    {u"lt", [](int64_t a, int64_t b) { return a < b; }},  {u"le", [](int64_t a, int64_t b) { return a <= b; }},
     {u"eq", [](int64_t a, int64_t b) { return a == b; }}, {u"ne", [](int64_t a, int64_t b) { return a != b; }},
     {u"ge", [](int64_t a, int64_t b) { return a >= b; }}, {u"gt", [](int64_t a, int64_t b) { return a > b; }},
 };

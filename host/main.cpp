@@ -25,7 +25,9 @@ struct Options {
     bool lf = false;
 };
 
-bool starts_with(const std::u16string& s, const std::u16string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+bool starts_with(const std::u16string& s, const std::u16string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
 
 // Options stand before the script's name; everything after it belongs to the script.
 bool parse_options(const std::vector<std::u16string>& args, Options* o) {

@@ -4,12 +4,12 @@
 #define MSG_HOST_PREFIX u"bhsh: "
 
 // Starting up
-#define MSG_USAGE                                                                         \
-    u"Usage: bhsh [OPTIONS] SCRIPT [ARGS...]   run a batch file\r\n"                     \
-    u"       bhsh [OPTIONS] -c LINE            run one line\r\n"                         \
-    u"       bhsh [OPTIONS]                    read lines from standard input\r\n"       \
-    u"                                         (a prompt on a terminal) until exit\r\n"  \
-    u"Options: --plugin PATH   the plug-in to load (default: the one beside bhsh)\r\n"    \
+#define MSG_USAGE                                                                       \
+    u"Usage: bhsh [OPTIONS] SCRIPT [ARGS...]   run a batch file\r\n"                    \
+    u"       bhsh [OPTIONS] -c LINE            run one line\r\n"                        \
+    u"       bhsh [OPTIONS]                    read lines from standard input\r\n"      \
+    u"                                         (a prompt on a terminal) until exit\r\n" \
+    u"Options: --plugin PATH   the plug-in to load (default: the one beside bhsh)\r\n"  \
     u"         --lf            end output lines in LF instead of CR LF\r\n"
 #define MSG_BAD_OPTION u"Unknown option: %s"
 #define MSG_OPTION_NEEDS_VALUE u"%s needs a value"
@@ -38,8 +38,9 @@
 #define MSG_SET_SYNTAX u"Syntax: set NAME=VALUE"
 #define MSG_SET_INTERNAL u"%s is a variable of the shell and cannot be set"
 #define MSG_SET_FAILED u"Cannot set %s: %s"
-#define MSG_IF_SYNTAX \
-    u"Syntax: if [not] \"A\"==\"B\" COMMAND, if [not] N1 LT|LE|EQ|NE|GE|GT N2 COMMAND, or if [not] defined NAME COMMAND"
+#define MSG_IF_SYNTAX                                                                                             \
+    u"Syntax: if [not] \"A\"==\"B\" COMMAND, if [not] N1 LT|LE|EQ|NE|GE|GT N2 COMMAND, or if [not] defined NAME " \
+    u"COMMAND"
 #define MSG_IF_TOO_DEEP u"if nested too deeply"
 #define MSG_UNCLOSED_QUOTE u"Unclosed quote: %s"
 #define MSG_BAD_EXIT_CODE u"Not a number: %s"
@@ -47,17 +48,17 @@
 #define MSG_MISSING_NAME u"Missing name after %s"
 #define MSG_NO_USAGE u"No syntax text for %s"
 #define MSG_NO_HELP u"No help for %s"
-#define MSG_HELP_LIST                                                                     \
-    u"Commands: echo, set NAME=VALUE, rem, :label, goto LABEL, if [not] \"A\"==\"B\" COMMAND,\r\n" \
-    u"          if [not] N1 LT|LE|EQ|NE|GE|GT N2 COMMAND, if [not] defined NAME COMMAND,\r\n" \
-    u"          quit [N], exit [N], help NAME, usage NAME, plugin\r\n" \
+#define MSG_HELP_LIST                                                                                   \
+    u"Commands: echo, set NAME=VALUE, rem, :label, goto LABEL, if [not] \"A\"==\"B\" COMMAND,\r\n"      \
+    u"          if [not] N1 LT|LE|EQ|NE|GE|GT N2 COMMAND, if [not] defined NAME COMMAND,\r\n"           \
+    u"          quit [N], exit [N], help NAME, usage NAME, plugin\r\n"                                  \
     u"Functions: @fileopen[PATH,MODE], @fileclose[H], @fileseek[H,OFFSET,ORIGIN], @filesize[PATH],\r\n" \
     u"           @samefile[PATH1,PATH2], @words[TEXT], @eval[N + N - N]\r\n"
 #define MSG_HELP_PLUGIN u"From the plug-in: %s"
 
 // The registration record
-#define MSG_RECORD                                                                        \
-    u"Name:        %s\r\nVersion:     %s\r\nDescription: %s\r\nAuthor:      %s\r\n"       \
+#define MSG_RECORD                                                                  \
+    u"Name:        %s\r\nVersion:     %s\r\nDescription: %s\r\nAuthor:      %s\r\n" \
     u"E-mail:      %s\r\nWeb page:    %s\r\nFunctions:   %s\r\n"
 #define MSG_RECORD_NONE u"(none)"
 

@@ -15,8 +15,7 @@ void write_out_line(const std::u16string& text) { write_out(text + u"\r\n"); }
 
 void write_error_line(const std::u16string& message) {
     std::u16string line = MSG_HOST_PREFIX;
-    if (location_line > 0)
-        line += location_name + u" [" + to_u16(std::to_string(location_line)) + u"]  ";
+    if (location_line > 0) line += location_name + u" [" + to_u16(std::to_string(location_line)) + u"]  ";
     line += message + u"\r\n";
     shell_write_text(sys_stderr_handle(), line.data(), line.size());
 }

@@ -170,7 +170,8 @@ PluginCall plugin_call_function(const std::u16string& name, const std::u16string
     if (!e) return call;
     size_t cap = e->capacity;
     if (args.size() > ARGUMENT_TEXT_MAX) {
-        call.fault = text_of(MSG_ARGS_TOO_LONG, e->name, std::to_string(args.size()), std::to_string(ARGUMENT_TEXT_MAX));
+        call.fault =
+            text_of(MSG_ARGS_TOO_LONG, e->name, std::to_string(args.size()), std::to_string(ARGUMENT_TEXT_MAX));
         return call;
     }
     std::vector<char16_t> buf = guarded_buffer(cap, args);

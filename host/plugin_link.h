@@ -25,9 +25,9 @@ bool plugin_has_command(const std::u16string& name);
 
 // What came of a call into the plug-in.
 struct PluginCall {
-    int code;                 // the entry's return value
-    std::u16string result;    // the result text when code is 0 (functions and Usage)
-    std::u16string fault;     // set when the host refused the call or the plug-in misbehaved
+    int code;               // the entry's return value
+    std::u16string result;  // the result text when code is 0 (functions and Usage)
+    std::u16string fault;   // set when the host refused the call or the plug-in misbehaved
 };
 
 // Calls f_<name> with args in a result buffer of the capacity the plug-in assumes for it.

@@ -151,8 +151,7 @@ FileFunctionOutcome evaluate(const std::u16string& args, std::u16string* result)
 
 }  // namespace
 
-FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16string& args,
-                                      std::u16string* result) {
+FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16string& args, std::u16string* result) {
     if (equal_nocase(name, u"fileopen")) return file_open(args, result);
     if (equal_nocase(name, u"fileclose")) return file_close(args, result);
     if (equal_nocase(name, u"fileseek")) return file_seek(args, result);

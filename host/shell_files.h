@@ -9,7 +9,6 @@ enum FileFunctionOutcome {
     FILE_FUNCTION_FAILED,   // reported on standard error; result holds "-1"
 };
 
-FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16string& args,
-                                      std::u16string* result);
+FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16string& args, std::u16string* result);
 // Closes every handle still open from @fileopen.
 void close_all_files();

@@ -100,10 +100,19 @@ bool system_open(const std::u16string& path, FileMode mode, uint64_t* handle, st
     DWORD access = GENERIC_READ, disposition = OPEN_EXISTING;
     switch (mode) {
     case FILE_READ: break;
-    case FILE_WRITE: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
-    case FILE_APPEND: access = FILE_APPEND_DATA | SYNCHRONIZE; disposition = OPEN_ALWAYS; break;
+    case FILE_WRITE:
+        access = GENERIC_WRITE;
+        disposition = CREATE_ALWAYS;
+        break;
+    case FILE_APPEND:
+        access = FILE_APPEND_DATA | SYNCHRONIZE;
+        disposition = OPEN_ALWAYS;
+        break;
     case FILE_READ_WRITE: access = GENERIC_READ | GENERIC_WRITE; break;
-    case FILE_CREATE_READ_WRITE: access = GENERIC_READ | GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+    case FILE_CREATE_READ_WRITE:
+        access = GENERIC_READ | GENERIC_WRITE;
+        disposition = CREATE_ALWAYS;
+        break;
     }
     HANDLE h = CreateFileW(w(path), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -121,8 +130,7 @@ bool system_seek(uint64_t handle, int64_t offset, int origin, uint64_t* position
     static const DWORD methods[] = {FILE_BEGIN, FILE_CURRENT, FILE_END};
     LARGE_INTEGER move, now;
     move.QuadPart = offset;
-    if (!SetFilePointerEx(reinterpret_cast<HANDLE>(uintptr_t(handle)), move, &now, methods[origin]))
-        return fail(error);
+    if (!SetFilePointerEx(reinterpret_cast<HANDLE>(uintptr_t(handle)), move, &now, methods[origin])) return fail(error);
     *position = uint64_t(now.QuadPart);
     return true;
 }

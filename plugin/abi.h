@@ -47,6 +47,7 @@ struct EntryCapacity {
     unsigned capacity;
 };
 inline constexpr EntryCapacity ENTRY_CAPACITIES[] = {
-    {"f_inthaul", RESULT_CAP}, {"f_bytehaul", BYTEHAUL_RESULT_CAP}, {"f_bytestow", RESULT_CAP},
-    {"inc", RESULT_CAP},       {"dec", RESULT_CAP},                 {"Usage", USAGE_CAP},
+    {"f_inthaul", RESULT_CAP},  {"f_bytehaul", BYTEHAUL_RESULT_CAP},
+    {"f_bytestow", RESULT_CAP}, {"inc", RESULT_CAP},
+    {"dec", RESULT_CAP},        {"Usage", USAGE_CAP},
 };

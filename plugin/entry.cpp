@@ -6,7 +6,7 @@
 #include "text/chars.h"
 
 #if defined(_WIN32)
-#include <windows.h>
+#    include <windows.h>
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
 #endif
@@ -31,8 +31,7 @@ int InitializePlugin(void) {
     char16_t buffer[SHELL_EXPAND_MAX + 1] = MSG_LOAD_QUERY;
     ExpandVariables(buffer, 1);
     if (buffer[0] == u'0' && buffer[1] == u'0' && buffer[2] == 0)
-        Printf(MSG_LOADED, BYTEHAUL_NAME, unsigned(BYTEHAUL_MAJOR), unsigned(BYTEHAUL_MINOR),
-               unsigned(BYTEHAUL_BUILD));
+        Printf(MSG_LOADED, BYTEHAUL_NAME, unsigned(BYTEHAUL_MAJOR), unsigned(BYTEHAUL_MINOR), unsigned(BYTEHAUL_BUILD));
     return 0;
 }
 

@@ -5,9 +5,9 @@
 #include "plugin/abi.h"
 
 #if defined(_WIN32)
-#  define PLUGIN_EXPORT extern "C" __declspec(dllexport)
+#    define PLUGIN_EXPORT extern "C" __declspec(dllexport)
 #else
-#  define PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
+#    define PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
 PLUGIN_EXPORT PluginInfo* GetPluginInfo(void);

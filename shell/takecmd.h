@@ -4,13 +4,13 @@
 #include <stddef.h>
 
 #if defined(_WIN32)
-#  if defined(TAKECMD_BUILDING)
-#    define TAKECMD_API __declspec(dllexport)
-#  else
-#    define TAKECMD_API
-#  endif
+#    if defined(TAKECMD_BUILDING)
+#        define TAKECMD_API __declspec(dllexport)
+#    else
+#        define TAKECMD_API
+#    endif
 #else
-#  define TAKECMD_API __attribute__((visibility("default")))
+#    define TAKECMD_API __attribute__((visibility("default")))
 #endif
 
 extern "C" {

@@ -147,12 +147,8 @@ size_t text_vformat(char16_t* out, size_t cap, const char16_t* fmt, va_list ap) 
             put(o, c);
             break;
         }
-        case u's':
-            emit_text(o, sp, va_arg(ap, const char16_t*));
-            break;
-        case u'%':
-            put(o, u'%');
-            break;
+        case u's': emit_text(o, sp, va_arg(ap, const char16_t*)); break;
+        case u'%': put(o, u'%'); break;
         case 0:
             --p;  // a lone '%' at the end: stop at the NUL
             break;

@@ -6,7 +6,7 @@
 
 // GCC 12's own _mm512_inserti64x4 starts from an undefined register and then warns of it.
 #if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#    pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
 #include "filefuncs/bytetext/layout.h"

@@ -82,8 +82,7 @@ bool fixed_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* 
 }
 
 // Variable width: the overflow point is a running sum of the pieces' lengths. No letters.
-bool variable_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
-                   uint32_t code) {
+bool variable_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t code) {
     auto variable = kernel_of(path, &ByteTextKernels::variable);
     if (!variable) return scalar_byte_text(result, cap, bytes, n, code);
     size_t done = 0;
@@ -121,7 +120,7 @@ ByteTextPath byte_text_chosen_path() {
 const char* byte_text_path_name(ByteTextPath path) { return path < BYTETEXT_PATHS ? PATH_NAMES[path] : "?"; }
 
 bool write_byte_text_with(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
-                       uint32_t format) {
+                          uint32_t format) {
     if (path == BYTETEXT_SCALAR) return scalar_byte_text(result, cap, bytes, n, format);
     const uint32_t code = format & BYTETEXT_CODE_BITS;
     if (is_fixed_width(code)) return fixed_text(path, result, cap, bytes, n, code, (format & BYTETEXT_LOWER_CASE) != 0);

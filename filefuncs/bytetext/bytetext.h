@@ -29,7 +29,7 @@ bool write_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t 
 
 // The same with the path given (tests and benchmarks); the path must be supported.
 bool write_byte_text_with(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
-                       uint32_t format);
+                          uint32_t format);
 
 // Whether this processor and operating system can run the path.
 bool byte_text_path_supported(ByteTextPath path);

@@ -21,8 +21,8 @@ enum : uint32_t {
     LEAF7_EBX_AVX512F = 1u << 16,
     LEAF7_EBX_AVX512BW = 1u << 30,
     LEAF7_ECX_AVX512VBMI2 = 1u << 6,
-    STATE_SSE_AVX = 0x06,           // XMM and YMM
-    STATE_AVX512 = 0xE6,            // and the opmasks, ZMM0-15 upper halves, ZMM16-31
+    STATE_SSE_AVX = 0x06,  // XMM and YMM
+    STATE_AVX512 = 0xE6,   // and the opmasks, ZMM0-15 upper halves, ZMM16-31
 };
 
 }  // namespace

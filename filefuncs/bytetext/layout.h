@@ -12,10 +12,10 @@ namespace bytetext {
 
 // The pieces of one notation whose pieces have one length (codes 1, 2, 5, 6, 7).
 struct FixedPiece {
-    uint8_t width;       // characters, the space included
-    uint8_t prefix;      // characters before the digits: 2 ("0x", "0o") or 0
-    uint8_t digits;      // 2 hexadecimal or 3 octal
-    char16_t letter;     // the prefix's second character
+    uint8_t width;    // characters, the space included
+    uint8_t prefix;   // characters before the digits: 2 ("0x", "0o") or 0
+    uint8_t digits;   // 2 hexadecimal or 3 octal
+    char16_t letter;  // the prefix's second character
 };
 
 constexpr FixedPiece fixed_piece(uint32_t code) {
@@ -85,8 +85,8 @@ constexpr ShuffleLayout shuffle_layout(uint32_t code) {
 // byte order, so that a bit deposit spreads one bit a byte (tens shown, say) over them.
 struct CompressLayout {
     uint8_t slot, per_vector, vectors;
-    alignas(64) uint16_t index[3][32];   // two-source permute of A and B
-    uint32_t spaces[3];                  // lanes that hold the space
+    alignas(64) uint16_t index[3][32];  // two-source permute of A and B
+    uint32_t spaces[3];                 // lanes that hold the space
     uint32_t signs[3], hundreds[3], tens[3], always[3];
 };
 
@@ -104,11 +104,27 @@ constexpr CompressLayout compress_layout(uint32_t code) {
             const uint32_t place = c % s.slot + (sign ? 0 : 1);
             const uint32_t lane = 1u << c;
             switch (place) {
-            case 0: s.index[v][c] = uint16_t(48 + byte); s.signs[v] |= lane; break;
-            case 1: s.index[v][c] = uint16_t(byte); s.hundreds[v] |= lane; break;
-            case 2: s.index[v][c] = uint16_t(16 + byte); s.tens[v] |= lane; break;
-            case 3: s.index[v][c] = uint16_t(32 + byte); s.always[v] |= lane; break;
-            default: s.index[v][c] = uint16_t(48 + byte); s.spaces[v] |= lane; s.always[v] |= lane; break;
+            case 0:
+                s.index[v][c] = uint16_t(48 + byte);
+                s.signs[v] |= lane;
+                break;
+            case 1:
+                s.index[v][c] = uint16_t(byte);
+                s.hundreds[v] |= lane;
+                break;
+            case 2:
+                s.index[v][c] = uint16_t(16 + byte);
+                s.tens[v] |= lane;
+                break;
+            case 3:
+                s.index[v][c] = uint16_t(32 + byte);
+                s.always[v] |= lane;
+                break;
+            default:
+                s.index[v][c] = uint16_t(48 + byte);
+                s.spaces[v] |= lane;
+                s.always[v] |= lane;
+                break;
             }
         }
     }

@@ -23,7 +23,7 @@ extern const ByteTextKernels SCALAR_KERNELS, SSE2_KERNELS, SSSE3_KERNELS, AVX2_K
 // The exact piece-by-piece writers every vector kernel finishes its tail with.
 void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
 size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
-                      size_t* done);
+                       size_t* done);
 
 // The reference: one table piece a byte, as the plug-in has always joined them.
 bool scalar_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);

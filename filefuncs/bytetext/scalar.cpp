@@ -14,8 +14,7 @@ namespace {
 
 // Places the pieces of n bytes from at on, with no check: the caller has made sure that
 // every slot fits. Returns where the next piece goes.
-size_t place_pieces(char16_t* result, size_t at, const uint8_t* __restrict bytes, size_t n,
-                    const PieceSet& set) {
+size_t place_pieces(char16_t* result, size_t at, const uint8_t* __restrict bytes, size_t n, const PieceSet& set) {
     if (set.shortest == set.longest) {
         // Where each piece goes is known beforehand; no running length to wait for.
         const size_t piece = set.longest;
@@ -34,8 +33,8 @@ size_t place_pieces(char16_t* result, size_t at, const uint8_t* __restrict bytes
 // Joins the pieces of the bytes into result, never measuring the text, and gives its length.
 // Returns false, with the pieces that fitted left in result, when the text would reach the
 // capacity.
-bool join_pieces(char16_t* result, size_t cap, const uint8_t* __restrict bytes, size_t n,
-                 const PieceSet& set, size_t* length) {
+bool join_pieces(char16_t* result, size_t cap, const uint8_t* __restrict bytes, size_t n, const PieceSet& set,
+                 size_t* length) {
     size_t at = 0;
     size_t i = 0;
     // While a slot and the NUL after it fit, so does the piece: how many pieces surely fit
@@ -84,7 +83,7 @@ void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, 
 }
 
 size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
-                      size_t* done) {
+                       size_t* done) {
     const PieceSet& set = byte_pieces(code, false);
     size_t i = 0;
     // A whole slot while it ends below cap (a piece is shorter than its slot, so it fits),

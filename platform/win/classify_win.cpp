@@ -12,8 +12,6 @@ bool sys_is_wide_space(char16_t c) {
     return GetStringTypeW(CT_CTYPE1, &w, 1, &type) && (type & C1_SPACE);
 }
 
-bool sys_is_name_letter_or_digit(char16_t c) {
-    return c >= 0x80 && (iswalpha(wint_t(c)) || iswdigit(wint_t(c)));
-}
+bool sys_is_name_letter_or_digit(char16_t c) { return c >= 0x80 && (iswalpha(wint_t(c)) || iswdigit(wint_t(c))); }
 
 bool sys_is_name_digit(char16_t c) { return c >= 0x80 && iswdigit(wint_t(c)); }

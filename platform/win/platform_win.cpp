@@ -11,8 +11,7 @@ LPCWSTR w(const char16_t* s) { return reinterpret_cast<LPCWSTR>(s); }
 
 // From the system's own table, inserts left as they are, and the message's line breaks
 // folded into blanks (the width mask), so that a text fits on a report's line.
-const DWORD MESSAGE_FLAGS =
-    FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
+const DWORD MESSAGE_FLAGS = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
 
 bool read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
     DWORD got = 0;

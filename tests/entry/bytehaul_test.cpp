@@ -212,17 +212,16 @@ struct Overflow {
 
 TEST(Bytehaul, ResultOverflowAt16384Characters) {
     const Overflow cases[] = {
-        {0, 100, "100 "}, {0, 9, "9 "},     {1, 0x41, "0x41 "},  {2, 0xAB, "AB "},
-        {3, 0x80, "-128 "}, {3, 5, "5 "},   {4, 0x80, "-128 "},  {4, 5, "+5 "},
-        {5, 0, "0o000 "}, {6, 0, "000 "},   {7, 0xCD, "CD "},
+        {0, 100, "100 "},   {0, 9, "9 "},  {1, 0x41, "0x41 "}, {2, 0xAB, "AB "}, {3, 0x80, "-128 "}, {3, 5, "5 "},
+        {4, 0x80, "-128 "}, {4, 5, "+5 "}, {5, 0, "0o000 "},   {6, 0, "000 "},   {7, 0xCD, "CD "},
     };
     for (const Overflow& o : cases) {
         std::string piece = o.piece;
         for (int n : {4095, 4096}) {
             TempFile f(std::string(size_t(n), char(o.byte)), Access::Read);
             Call c = bytehaul(with_handle(f.handle, ",4096," + std::to_string(o.code)));
-            std::string label = "code " + std::to_string(o.code) + " byte " + std::to_string(o.byte) +
-                                " n " + std::to_string(n);
+            std::string label =
+                "code " + std::to_string(o.code) + " byte " + std::to_string(o.byte) + " n " + std::to_string(n);
             EXPECT_TRUE(c.guard_ok) << label;
             size_t fits = 16383 / piece.size();
             if (size_t(n) * piece.size() < 16384) {
@@ -253,9 +252,8 @@ TEST(Bytehaul, LowerCaseFlagAndOverflow) {
         const char* piece;  // with its space
         size_t pieces;
     } cases[] = {
-        {3276, "0x81", 0, "0xab ", 3276},  {3277, "0x81", -1, "0xAB ", 3276},
-        {4096, "0x81", -1, "0xAB ", 3276}, {4096, "0x82", 0, "ab ", 4096},
-        {4096, "0x87", 0, "ab ", 4096},    {4096, "0x86", -1, "253 ", 4095},
+        {3276, "0x81", 0, "0xab ", 3276}, {3277, "0x81", -1, "0xAB ", 3276}, {4096, "0x81", -1, "0xAB ", 3276},
+        {4096, "0x82", 0, "ab ", 4096},   {4096, "0x87", 0, "ab ", 4096},    {4096, "0x86", -1, "253 ", 4095},
     };
     for (const Case& k : cases) {
         TempFile f(std::string(k.bytes, char(0xAB)), Access::Read);
@@ -287,7 +285,7 @@ std::string piece_of(unsigned code, unsigned char b) {
 // an overflow is tried at every kind of place. Bytes are drawn with a given share of the
 // longest pieces, which moves the place where the text reaches 16384 characters.
 TEST(Bytehaul, MixedPieceLengthsUpToTheCapacity) {
-    const unsigned char longest[] = {0xC8, 0x80, 0x80};     // "200 ", "-128 ", "-128 "
+    const unsigned char longest[] = {0xC8, 0x80, 0x80};       // "200 ", "-128 ", "-128 "
     const unsigned char others[] = {0x07, 0x2A, 0x64, 0xF6};  // one to three digits, both signs
     unsigned seed = 12345;
     auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
@@ -347,8 +345,8 @@ TEST(Bytehaul, GoesOnAfterASplitterOverflow) {
         size_t stored = 8191 - (handle_arg(f.handle).size() + 3);
         Call c = bytehaul(args);
         EXPECT_EQ(c.rc, -1);
-        EXPECT_EQ(c.err, splitter_overflow_line() + ERROR_PREFIX + "Bad format: \"" + std::string(stored, '1') +
-                             "\"\r\n");
+        EXPECT_EQ(c.err,
+                  splitter_overflow_line() + ERROR_PREFIX + "Bad format: \"" + std::string(stored, '1') + "\"\r\n");
         EXPECT_EQ(bytehaul(with_handle(f.handle, ",1")).result, "41");
     }
 }

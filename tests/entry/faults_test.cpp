@@ -53,8 +53,8 @@ std::vector<Outcome> call_everything(const TempFile& in, const TempFile& out) {
     o.push_back({"InitializePlugin", InitializePlugin(), ""});
     o.push_back({"Usage", Usage(u"inc", syntax.data), buffer_text(syntax).substr(0, 20)});
     o.push_back({"Help", Help(u"@bytestow"), ""});
-    bool guards = guard_intact(haul) && guard_intact(bad) && guard_intact(integer) && guard_intact(stow) &&
-                  guard_intact(syntax);
+    bool guards =
+        guard_intact(haul) && guard_intact(bad) && guard_intact(integer) && guard_intact(stow) && guard_intact(syntax);
     o.push_back({"guards intact", guards ? 1 : 0, ""});
     for (GuardedBuffer* b : {&haul, &bad, &integer, &stow, &syntax}) guarded_free(*b);
     return o;
@@ -126,11 +126,9 @@ TEST(Faults, ReadFailsMidwayThroughALoop) {
         int rc;
         std::string result;
     } steps[] = {
-        {bytehaul, ",4", 0, "41 42 43 44"},
-        {inthaul, ",4X", 0, "0x48474645"},
+        {bytehaul, ",4", 0, "41 42 43 44"}, {inthaul, ",4X", 0, "0x48474645"},
         {bytehaul, ",4", 0, "49 4A"},  // the last two bytes: a short read is no error
-        {bytehaul, ",4", -1, failed},
-        {inthaul, ",2", -1, failed},
+        {bytehaul, ",4", -1, failed},       {inthaul, ",2", -1, failed},
         {bytehaul, ",4096,6", -1, failed},
     };
     for (const Step& s : steps) {
@@ -171,8 +169,8 @@ TEST(Faults, WriteIntoAPipeWhoseReaderHasGone) {
 TEST(Faults, HandleNumbersFarAboveTheOpenOnes) {
     const std::string text = system_message(SYS_ERROR_INVALID_HANDLE);
     ASSERT_FALSE(text.empty());
-    for (const char* h : {"1000000", "65536", "2147483647", "2147483648", "4294967292", "4294967295", "0xFFFFFFFF",
-                          "0o37777777777"}) {
+    for (const char* h :
+         {"1000000", "65536", "2147483647", "2147483648", "4294967292", "4294967295", "0xFFFFFFFF", "0o37777777777"}) {
         Call a = bytehaul(U(std::string(h) + ",1"));
         EXPECT_EQ(a.rc, -1) << h;
         EXPECT_EQ(a.result, text) << h;
@@ -190,9 +188,12 @@ TEST(Faults, HandleNumbersFarAboveTheOpenOnes) {
     for (const char* h : {"4294967296", "0x100000000", "18446744073709551615", "99999999999999999999999"}) {
         std::string shown = h;
         for (char& ch : shown) ch = char(toupper(ch));
-        EXPECT_EQ(bytehaul(U(std::string(h) + ",1")).err, std::string(ERROR_PREFIX) + "Bad handle: \"" + shown + "\"\r\n");
-        EXPECT_EQ(inthaul(U(std::string(h) + ",1")).err, std::string(ERROR_PREFIX) + "Bad handle: \"" + shown + "\"\r\n");
-        EXPECT_EQ(bytestow(U(std::string(h) + ",41")).err, std::string(ERROR_PREFIX) + "Bad handle: \"" + shown + "\"\r\n");
+        EXPECT_EQ(bytehaul(U(std::string(h) + ",1")).err,
+                  std::string(ERROR_PREFIX) + "Bad handle: \"" + shown + "\"\r\n");
+        EXPECT_EQ(inthaul(U(std::string(h) + ",1")).err,
+                  std::string(ERROR_PREFIX) + "Bad handle: \"" + shown + "\"\r\n");
+        EXPECT_EQ(bytestow(U(std::string(h) + ",41")).err,
+                  std::string(ERROR_PREFIX) + "Bad handle: \"" + shown + "\"\r\n");
     }
 }
 

@@ -40,7 +40,8 @@ inline Call call_entry_with(int (*fn)(char16_t*), const std::function<std::u16st
 }
 
 inline Call call_entry(int (*fn)(char16_t*), const std::u16string& args, size_t cap) {
-    return call_entry_with(fn, [&] { return args; }, cap);
+    return call_entry_with(
+        fn, [&] { return args; }, cap);
 }
 
 // The capacities the shell's result buffer is taken to have, written out here on their own.

@@ -49,12 +49,9 @@ TEST(Registration, LoadMessageOnlyWhenExpansionIsExactlyZeroZero) {
         bool shown;
     } cases[] = {
         {nullptr, nullptr, nullptr, true},  // unset _transient and _pipe read as 0
-        {"0", "0", nullptr, true},
-        {"1", "0", nullptr, false},
-        {"0", "1", nullptr, false},
-        {"0", "0", "0", false},
-        {"0", "0", "yes", false},
-        {"", "0", nullptr, false},
+        {"0", "0", nullptr, true},         {"1", "0", nullptr, false},
+        {"0", "1", nullptr, false},        {"0", "0", "0", false},
+        {"0", "0", "yes", false},          {"", "0", nullptr, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(load_message_with(c.transient, c.pipe, c.noloadmsg), c.shown ? loaded : "")

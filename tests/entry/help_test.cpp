@@ -54,8 +54,8 @@ TEST(Help, ShowsTheFullTextOfEveryName) {
         const char16_t* name;
         const std::string& text;
     } cases[] = {
-        {u"@inthaul", kHelpInthaul}, {u"@BYTEHAUL", kHelpBytehaul}, {u"@ByteStow", kHelpBytestow},
-        {u"dec", kHelpDec},          {u"INC", kHelpInc},
+        {u"@inthaul", kHelpInthaul}, {u"@BYTEHAUL", kHelpBytehaul}, {u"@ByteStow", kHelpBytestow}, {u"dec", kHelpDec},
+        {u"INC", kHelpInc},
     };
     for (const Case& c : cases) {
         capture_begin();

@@ -65,26 +65,16 @@ void ExpectSteps(const Step* steps, size_t n) {
 
 TEST(IncDec, KeepsTheNotationOfTheOldValue) {
     const Step steps[] = {
-        {kUnset, inc, "", "1"},
-        {kUnset, dec, "", "-1"},
-        {"9", inc, "", "10"},
-        {"10", dec, "", "9"},
-        {"-1", inc, "", "0"},
-        {"0", dec, "", "-1"},
-        {"+5", inc, "", "6"},
-        {"   5", inc, "", "6"},
-        {"\t7", dec, "", "6"},
-        {"017", inc, "", "18"},
-        {"0x0f", inc, "", "0x10"},
-        {"0xFF", inc, "", "0x100"},
-        {"0x5", inc, "", "0x06"},
-        {"0X0a", inc, "", "0x0B"},
-        {"0x10", dec, "", "0x0F"},
-        {"0xFFFFFFFF", inc, "", "0x100000000"},
-        {"0x0x1F", inc, "", "0x20"},
-        {"0o7", inc, "", "0o010"},
-        {"0O17", inc, "", "0o020"},
-        {"0o10", dec, "", "0o007"},
+        {kUnset, inc, "", "1"},      {kUnset, dec, "", "-1"},
+        {"9", inc, "", "10"},        {"10", dec, "", "9"},
+        {"-1", inc, "", "0"},        {"0", dec, "", "-1"},
+        {"+5", inc, "", "6"},        {"   5", inc, "", "6"},
+        {"\t7", dec, "", "6"},       {"017", inc, "", "18"},
+        {"0x0f", inc, "", "0x10"},   {"0xFF", inc, "", "0x100"},
+        {"0x5", inc, "", "0x06"},    {"0X0a", inc, "", "0x0B"},
+        {"0x10", dec, "", "0x0F"},   {"0xFFFFFFFF", inc, "", "0x100000000"},
+        {"0x0x1F", inc, "", "0x20"}, {"0o7", inc, "", "0o010"},
+        {"0O17", inc, "", "0o020"},  {"0o10", dec, "", "0o007"},
         {"0o", inc, "/Z", "1"},
     };
     ExpectSteps(steps, sizeof steps / sizeof steps[0]);
@@ -289,7 +279,7 @@ TEST(IncDec, CommandLineFaults) {
 }
 
 TEST(IncDec, NamesOfLettersDigitsAndFourSigns) {
-    const char* names[] = {"-x", ".x", "$x", "_x", "x.y-z$1_", "Z\xC3\xA4hler", "\xD0\x9A\xD0\xBE\xD0\xBB",
+    const char* names[] = {"-x",       ".x", "$x", "_x", "x.y-z$1_", "Z\xC3\xA4hler", "\xD0\x9A\xD0\xBE\xD0\xBB",
                            "n\xD9\xA3"};
     for (const char* name : names) {
         Set(name, nullptr);
@@ -352,8 +342,8 @@ TEST(IncDec, HelpWherePlacedBeforeAnyFault) {
         const char* args;
         bool with_version;
     } cases[] = {
-        {"/?", false},          {"/?x", false},      {"/? /x", false},        {"bh_cnt /?", false},
-        {"/Q /Z /?", false},    {"/?? bh_a", true},  {"/???", true},          {"bh_cnt /V /??", true},
+        {"/?", false},           {"/?x", false},        {"/? /x", false},   {"bh_cnt /?", false},
+        {"/Q /Z /?", false},     {"/?? bh_a", true},    {"/???", true},     {"bh_cnt /V /??", true},
         {"/?? bh_a bh_b", true}, {"/?\xC3\xA4", false}, {"1abc /?", false},  // names are judged later
     };
     for (const Case& c : cases) {

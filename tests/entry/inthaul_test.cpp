@@ -31,16 +31,21 @@ void expect_results(const Row* rows, size_t count) {
 TEST(Inthaul, FormatLettersAndByteOrder) {
     const char* FE_FF = "\xFE\xFF";
     const Row rows[] = {
-        {FE_FF, 2, "2", "65534"},         {FE_FF, 2, "2d", "65534"},    {FE_FF, 2, "2D", "65534"},
-        {FE_FF, 2, "2X", "0xFFFE"},       {FE_FF, 2, "2x", "0xfffe"},   {FE_FF, 2, "2:x", "0xfffe"},
-        {FE_FF, 2, "2=x", "0xfffe"},      {FE_FF, 2, "2H", "FFFE"},     {FE_FF, 2, "2h", "fffe"},
-        {FE_FF, 2, "2s", "-2"},           {FE_FF, 2, "2S", "-2"},       {FE_FF, 2, "2o", "0o177776"},
-        {FE_FF, 2, "2O", "0o177776"},     {FE_FF, 2, "2q", "177776"},   {FE_FF, 2, "2Q", "177776"},
-        {FE_FF, 2, "2!", "65279"},        {FE_FF, 2, "2!x", "65279"},   {FE_FF, 2, "2X!", "0xFEFF"},
-        {FE_FF, 2, "2s!", "-257"},        {FE_FF, 2, "2z", "65534"},    {FE_FF, 2, "2z!", "65534"},
-        {FE_FF, 2, "2 x", "65534"},       {FE_FF, 2, "2::x", "65534"},  {FE_FF, 2, "2:", "65534"},
-        {FE_FF, 2, "2x!junk", "0xfeff"},  {FE_FF, 2, "2:!", "65279"},  {FE_FF, 2, " 2X ", "0xFFFE"}, {FE_FF, 2, "2X,ignored", "0xFFFE"},
-        {FE_FF, 2, "0x2X", "0xFFFE"},     {FE_FF, 2, "0o2:h", "fffe"},
+        {FE_FF, 2, "2", "65534"},        {FE_FF, 2, "2d", "65534"},
+        {FE_FF, 2, "2D", "65534"},       {FE_FF, 2, "2X", "0xFFFE"},
+        {FE_FF, 2, "2x", "0xfffe"},      {FE_FF, 2, "2:x", "0xfffe"},
+        {FE_FF, 2, "2=x", "0xfffe"},     {FE_FF, 2, "2H", "FFFE"},
+        {FE_FF, 2, "2h", "fffe"},        {FE_FF, 2, "2s", "-2"},
+        {FE_FF, 2, "2S", "-2"},          {FE_FF, 2, "2o", "0o177776"},
+        {FE_FF, 2, "2O", "0o177776"},    {FE_FF, 2, "2q", "177776"},
+        {FE_FF, 2, "2Q", "177776"},      {FE_FF, 2, "2!", "65279"},
+        {FE_FF, 2, "2!x", "65279"},      {FE_FF, 2, "2X!", "0xFEFF"},
+        {FE_FF, 2, "2s!", "-257"},       {FE_FF, 2, "2z", "65534"},
+        {FE_FF, 2, "2z!", "65534"},      {FE_FF, 2, "2 x", "65534"},
+        {FE_FF, 2, "2::x", "65534"},     {FE_FF, 2, "2:", "65534"},
+        {FE_FF, 2, "2x!junk", "0xfeff"}, {FE_FF, 2, "2:!", "65279"},
+        {FE_FF, 2, " 2X ", "0xFFFE"},    {FE_FF, 2, "2X,ignored", "0xFFFE"},
+        {FE_FF, 2, "0x2X", "0xFFFE"},    {FE_FF, 2, "0o2:h", "fffe"},
     };
     expect_results(rows, sizeof rows / sizeof rows[0]);
 }

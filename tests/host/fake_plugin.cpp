@@ -12,8 +12,15 @@ PluginInfo record;
 }  // namespace
 
 FAKE_EXPORT PluginInfo* GetPluginInfo() {
-    record = PluginInfo{u"Fake", nullptr, nullptr, nullptr, u"Breaks the rules.",
-                    u" @echoargs, @overrun,@noterm,@fail,@bytehaul,@absent,cmdlen, bad name,,", 1, 2, 3};
+    record = PluginInfo{u"Fake",
+                        nullptr,
+                        nullptr,
+                        nullptr,
+                        u"Breaks the rules.",
+                        u" @echoargs, @overrun,@noterm,@fail,@bytehaul,@absent,cmdlen, bad name,,",
+                        1,
+                        2,
+                        3};
     return &record;
 }
 

@@ -9,10 +9,10 @@
 #include "text/utf.h"
 
 #if defined(_WIN32)
-#include <windows.h>
+#    include <windows.h>
 #else
-#include <fcntl.h>
-#include <unistd.h>
+#    include <fcntl.h>
+#    include <unistd.h>
 #endif
 
 std::u16string U(const std::string& utf8) {
@@ -139,8 +139,9 @@ static HANDLE saved_out, saved_err, cap_out, cap_err;
 static std::string cap_out_path, cap_err_path;
 
 uint64_t open_path(const std::string& path, Access access) {
-    DWORD mode = access == Access::Read ? GENERIC_READ : access == Access::Write ? GENERIC_WRITE
-                                                                                : GENERIC_READ | GENERIC_WRITE;
+    DWORD mode = access == Access::Read    ? GENERIC_READ
+                 : access == Access::Write ? GENERIC_WRITE
+                                           : GENERIC_READ | GENERIC_WRITE;
     HANDLE h = CreateFileA(path.c_str(), mode, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return h == INVALID_HANDLE_VALUE ? 0 : uint64_t(uintptr_t(h));
@@ -314,7 +315,6 @@ Captured capture_end() {
     unlink(cap_err_path.c_str());
     return c;
 }
-
 
 static int broken_saved_out = -1, broken_saved_err = -1;
 

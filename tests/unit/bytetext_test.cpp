@@ -68,8 +68,8 @@ void expect_text(ByteTextPath path, const std::vector<uint8_t>& bytes, uint32_t 
     if (got != want) {
         size_t at = 0;
         while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
-        FAIL() << label << ": first difference at character " << at << " of " << want.size() << " (got "
-               << got.size() << ")";
+        FAIL() << label << ": first difference at character " << at << " of " << want.size() << " (got " << got.size()
+               << ")";
     }
     for (size_t i = CAP; i < CAP + GUARD; ++i)
         ASSERT_EQ(result[i], SENTINEL) << label << ": written past the capacity at " << i;

@@ -12,8 +12,8 @@
 #include "tests/support/support.h"
 
 #if !defined(_WIN32)
-#include <errno.h>
-#include <unistd.h>
+#    include <errno.h>
+#    include <unistd.h>
 #endif
 
 namespace {
@@ -34,7 +34,9 @@ bool failing_set_env(const char16_t*, const char16_t*) {
     return false;
 }
 
-std::string read_report(const std::string& text) { return std::string(ERROR_PREFIX) + "Error reading from file: " + text + "\r\n"; }
+std::string read_report(const std::string& text) {
+    return std::string(ERROR_PREFIX) + "Error reading from file: " + text + "\r\n";
+}
 
 struct CommandRun {
     int code;
@@ -182,9 +184,9 @@ TEST(PosixErrors, EachErrnoBecomesItsWindowsCode) {
         int e;
         uint32_t code;
     } rows[] = {
-        {EIO, 1117},  {EROFS, 19},  {ENXIO, 21},  {ENOTDIR, 3}, {ENAMETOOLONG, 206}, {EFBIG, 223},
-        {EISDIR, 1},  {ENOSPC, 112}, {EDQUOT, 112}, {ENOMEM, 8},  {EINVAL, 87},        {ENOENT, 2},
-        {EPERM, 5},   {EACCES, 5},  {EAGAIN, 232}, {EPIPE, 232}, {ENOTSOCK, 31},      {EOVERFLOW, 31},
+        {EIO, 1117}, {EROFS, 19},   {ENXIO, 21},   {ENOTDIR, 3}, {ENAMETOOLONG, 206}, {EFBIG, 223},
+        {EISDIR, 1}, {ENOSPC, 112}, {EDQUOT, 112}, {ENOMEM, 8},  {EINVAL, 87},        {ENOENT, 2},
+        {EPERM, 5},  {EACCES, 5},   {EAGAIN, 232}, {EPIPE, 232}, {ENOTSOCK, 31},      {EOVERFLOW, 31},
     };
     SeamRestorer restore;
     ASSERT_TRUE(seam_override("read", &errno_read));

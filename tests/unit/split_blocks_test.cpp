@@ -12,10 +12,10 @@
 #include "tests/support/support.h"
 
 #if defined(_WIN32)
-#include <windows.h>
+#    include <windows.h>
 #else
-#include <sys/mman.h>
-#include <unistd.h>
+#    include <sys/mman.h>
+#    include <unistd.h>
 #endif
 
 namespace {
@@ -100,9 +100,22 @@ const uint32_t OPTION_SETS[] = {SPLIT_ON_COMMAS, SPLIT_ON_WHITESPACE, SPLIT_ON_W
                                 SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE, SPLIT_UPPERCASE};
 
 TEST(SplitBlocks, TextsMadeOfEveryKindOfBlock) {
-    const std::u16string pieces[] = {u"ab", u"0x1f", u",", u" ", u", ", u" , ", u"\t", u"\"q r\"", u"x\"",
-                                     u"\u00e4", u"\u00a0", u"\u3000", std::u16string(70, u' '),
-                                     std::u16string(130, u'z'), std::u16string(65, u','), u"a,b,c,d,e,f,g,h"};
+    const std::u16string pieces[] = {u"ab",
+                                     u"0x1f",
+                                     u",",
+                                     u" ",
+                                     u", ",
+                                     u" , ",
+                                     u"\t",
+                                     u"\"q r\"",
+                                     u"x\"",
+                                     u"\u00e4",
+                                     u"\u00a0",
+                                     u"\u3000",
+                                     std::u16string(70, u' '),
+                                     std::u16string(130, u'z'),
+                                     std::u16string(65, u','),
+                                     u"a,b,c,d,e,f,g,h"};
     std::mt19937 random(7);
     for (int round = 0; round < 400; ++round) {
         std::u16string text;
@@ -137,7 +150,8 @@ char16_t* guarded_end(size_t* page) {
     if (!base || !VirtualProtect(base + *page, *page, PAGE_NOACCESS, &old)) return nullptr;
 #else
     *page = size_t(sysconf(_SC_PAGESIZE));
-    char* base = static_cast<char*>(mmap(nullptr, 2 * *page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    char* base =
+        static_cast<char*>(mmap(nullptr, 2 * *page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     if (base == MAP_FAILED || mprotect(base + *page, *page, PROT_NONE) != 0) return nullptr;
 #endif
     return reinterpret_cast<char16_t*>(base + *page);

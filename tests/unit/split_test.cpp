@@ -79,7 +79,15 @@ TEST(Splitter, WhiteSpaceKinds) {
     expect_split("a\tb", SPLIT_ON_COMMAS, {"a\tb"});
     expect_split("a\tb", SPLIT_ON_WHITESPACE, {"a", "b"});
     // No-break space and an ideographic space separate; an ordinary letter above U+00FF does not.
-    expect_split("a\xc2\xa0" "b\xe3\x80\x80" "c\xc4\x80" "d", SPLIT_ON_WHITESPACE, {"a", "b", "c\xc4\x80" "d"});
+    expect_split(
+        "a\xc2\xa0"
+        "b\xe3\x80\x80"
+        "c\xc4\x80"
+        "d",
+        SPLIT_ON_WHITESPACE,
+        {"a", "b",
+         "c\xc4\x80"
+         "d"});
     expect_split("  a b \r\n", SPLIT_ON_COMMAS, {"a b"});
 }
 
@@ -111,8 +119,19 @@ TEST(Splitter, QuotesAndTrailingWhiteSpace) {
 }
 
 TEST(Splitter, UpperCasingIsAsciiOnly) {
-    expect_split("\xc3\xa4" "a \"b z\"", ALL, {"\xc3\xa4" "A", "B Z"});
-    expect_split("\xc3\xa4" "a", SPLIT_ON_COMMAS, {"\xc3\xa4" "a"});
+    expect_split(
+        "\xc3\xa4"
+        "a \"b z\"",
+        ALL,
+        {"\xc3\xa4"
+         "A",
+         "B Z"});
+    expect_split(
+        "\xc3\xa4"
+        "a",
+        SPLIT_ON_COMMAS,
+        {"\xc3\xa4"
+         "a"});
 }
 
 TEST(Splitter, StoreLayoutGivesEverySeparatorACell) {

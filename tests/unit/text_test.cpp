@@ -44,11 +44,13 @@ TEST(TextUtf, Utf16ToUtf8ReplacesUnpairedSurrogates) {
     const Utf16Row rows[] = {
         {u"a\u00e9\u20ac", "a\xC3\xA9\xE2\x82\xAC"},
         {std::u16string{0xD83D, 0xDE00}, "\xF0\x9F\x98\x80"},
-        {std::u16string{0xD83D}, "\xEF\xBF\xBD"},                 // high half at the end
-        {std::u16string{0xD83D, u'x'}, "\xEF\xBF\xBDx"},          // high half before a non-half
+        {std::u16string{0xD83D}, "\xEF\xBF\xBD"},         // high half at the end
+        {std::u16string{0xD83D, u'x'}, "\xEF\xBF\xBDx"},  // high half before a non-half
         {std::u16string{0xD83D, 0xD83D, 0xDE00}, "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
         {std::u16string{0xDE00, 0xD83D}, "\xEF\xBF\xBD\xEF\xBF\xBD"},  // low before high
-        {std::u16string{u'a', 0xDC00, u'b'}, "a\xEF\xBF\xBD" "b"},
+        {std::u16string{u'a', 0xDC00, u'b'},
+         "a\xEF\xBF\xBD"
+         "b"},
     };
     for (const Utf16Row& r : rows) {
         char out[16];
@@ -62,8 +64,8 @@ TEST(TextUtf, Utf16ToUtf8DropsACharacterThatDoesNotFitWhole) {
     const struct {
         size_t cap;
         const char* want;
-    } rows[] = {{0, ""}, {1, "a"}, {3, "a"}, {4, "a\xE2\x82\xAC"}, {7, "a\xE2\x82\xAC"},
-                {8, "a\xE2\x82\xAC\xF0\x9F\x98\x80"}};
+    } rows[] = {
+        {0, ""}, {1, "a"}, {3, "a"}, {4, "a\xE2\x82\xAC"}, {7, "a\xE2\x82\xAC"}, {8, "a\xE2\x82\xAC\xF0\x9F\x98\x80"}};
     for (const auto& r : rows) {
         char out[9];
         for (char& c : out) c = '#';
@@ -74,11 +76,16 @@ TEST(TextUtf, Utf16ToUtf8DropsACharacterThatDoesNotFitWhole) {
 }
 
 TEST(TextUtf, Utf8ToUtf16KeepsPairsWholeAndTheNulInside) {
-    const char* in = "a\xF0\x9F\x98\x80" "b";  // a, U+1F600, b
+    const char* in =
+        "a\xF0\x9F\x98\x80"
+        "b";  // a, U+1F600, b
     const struct {
         size_t cap;
         std::u16string want;
-    } rows[] = {{1, u""}, {2, u"a"}, {3, u"a"}, {4, std::u16string{u'a', 0xD83D, 0xDE00}},
+    } rows[] = {{1, u""},
+                {2, u"a"},
+                {3, u"a"},
+                {4, std::u16string{u'a', 0xD83D, 0xDE00}},
                 {5, std::u16string{u'a', 0xD83D, 0xDE00, u'b'}}};
     for (const auto& r : rows) {
         char16_t out[6];

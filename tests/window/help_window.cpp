@@ -122,8 +122,11 @@ int main(int argc, char** argv) {
         const std::string* text;
     };
     const Row rows[] = {
-        {u"@inthaul", &kHelpInthaul}, {u"@BYTEHAUL", &kHelpBytehaul}, {u"@ByteStow", &kHelpBytestow},
-        {u"dec", &kHelpDec},          {u"INC", &kHelpInc},
+        {u"@inthaul", &kHelpInthaul},
+        {u"@BYTEHAUL", &kHelpBytehaul},
+        {u"@ByteStow", &kHelpBytestow},
+        {u"dec", &kHelpDec},
+        {u"INC", &kHelpInc},
     };
     int checked = 0;
     for (const Row& r : rows) {
