@@ -38,7 +38,7 @@ struct Counter {
     bool numeric;
 };
 
-void show_command_help(int decrement, bool with_version) {
+void show_command_help(bool decrement, bool with_version) {
     QPuts(HelpTable[decrement ? HELP_DEC : HELP_INC].text);
     if (with_version)
         Printf(MSG_VERSION_LINE, BYTEHAUL_NAME, unsigned(BYTEHAUL_MAJOR), unsigned(BYTEHAUL_MINOR),
@@ -46,7 +46,7 @@ void show_command_help(int decrement, bool with_version) {
 }
 
 // Applies one argument; reports and returns SCAN_FAULT for an unknown option or a second name.
-ScanResult scan_argument(char16_t* arg, int decrement, CommandLine* cl) {
+ScanResult scan_argument(char16_t* arg, bool decrement, CommandLine* cl) {
     if (arg[0] == u'/' && arg[1] == u'?') {
         show_command_help(decrement, arg[2] == u'?');
         return SCAN_HELP_SHOWN;
@@ -113,7 +113,7 @@ Counter read_counter(const char16_t* value) {
     return c;
 }
 
-int64_t step_by_one(int64_t number, int decrement) {
+int64_t step_by_one(int64_t number, bool decrement) {
     // Unsigned arithmetic: the step wraps around at both ends of the 64-bit range.
     uint64_t u = uint64_t(number);
     return int64_t(decrement ? u - 1 : u + 1);
@@ -164,8 +164,9 @@ int load_counter(char16_t* name, const CommandLine& cl, Counter* c) {
 
 }  // namespace
 
-int RunIncDec(const char16_t* text, int decrement) {
+int RunIncDec(const char16_t* text, int decrement_flag) {
     if (!text) return RESULT_NULL_ARGUMENT;
+    const bool decrement = decrement_flag != 0;  // the shell-facing int, as a flag from here on
     SplitArguments(text, SPLIT_ON_WHITESPACE);
     CommandLine cl = {false, false, false, nullptr};
     for (int32_t i = 0; i < ArgumentTable.count; ++i) {

@@ -67,8 +67,8 @@ ByteTextPath chosen = BYTETEXT_SCALAR;
 // Fixed width: where the text overflows is known before any work.
 bool fixed_text(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
                 bool lower) {
+    // SSE2 has a fixed-width kernel, and every path above it takes it or its own.
     auto fixed = kernel_of(path, &ByteTextKernels::fixed);
-    if (!fixed) return scalar_byte_text(result, cap, bytes, n, code | (lower ? uint32_t(BYTETEXT_LOWER_CASE) : 0u));
     const size_t width = byte_pieces(code, false).longest;
     const size_t fit = (cap - 1) / width;  // pieces whose text ends below cap
     if (n > fit) {
@@ -117,7 +117,7 @@ ByteTextPath byte_text_chosen_path() {
     return chosen;
 }
 
-const char* byte_text_path_name(ByteTextPath path) { return path < BYTETEXT_PATHS ? PATH_NAMES[path] : "?"; }
+const char* byte_text_path_name(ByteTextPath path) { return PATH_NAMES[path]; }
 
 bool write_byte_text_with(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
                           uint32_t format) {

@@ -36,4 +36,4 @@ bool byte_text_path_supported(ByteTextPath path);
 // The path write_byte_text uses (chosen on the first call of either).
 ByteTextPath byte_text_chosen_path();
 // "scalar", "sse2", "ssse3", "avx2", "avx512".
-const char* byte_text_path_name(ByteTextPath path);
+const char* byte_text_path_name(ByteTextPath path);  // path is one of the paths above
