@@ -1,7 +1,6 @@
 // Variable expansion of the stand-in shell: %NAME%, %NAME, %[NAME], %0-%9, %?, %% and
 // variable functions %@NAME[ARGS], innermost first. Internal variables set by the host
 // come before the environment; unset _batch, _transient and _pipe read as 0.
-#include "envcount/names.h"
 #include "platform/platform.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
@@ -62,11 +61,11 @@ Internal* find_internal(const char16_t* name) {
 }
 
 // Beyond ASCII a name goes on over the letters and digits that INC and DEC take in a
-// variable's name, so that %NAME reaches every variable they can count.
+// variable's name (the platform's classification), so that %NAME reaches every variable
+// they can count.
 bool is_name_char(char16_t c) {
     if (c < 0x80) return text_is_alpha(c) || text_is_digit(c) || c == u'_' || c == u'$';
-    const char16_t probe[] = {u'a', c, 0};
-    return is_good_variable_name(probe);
+    return sys_is_name_letter_or_digit(c);
 }
 
 bool reads_as_zero(const char16_t* name) {
