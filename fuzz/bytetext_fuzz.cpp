@@ -4,9 +4,10 @@
 // outside its buffer (each is a heap block of exactly the capacity).
 //
 // Input: format (bits 0-2 the code, bit 7 lower case), a mode byte, the count (2 bytes,
-// little-endian, taken as 1 to 4096), a capacity byte, then the bytes. Mode 0 repeats the
-// bytes as given; mode 1 reads each as a choice among values at the edges of the decimal
-// pieces' lengths. A capacity byte of 0 is the real 16384; others put the capacity at,
+// little-endian, taken as 1 to 4096), a capacity byte, then the bytes. Mode bit 0 clear
+// repeats the bytes as given; set, it reads each as a choice among values at the edges of
+// the decimal pieces' lengths. Mode bits 1-4 start the result that many characters into
+// its heap block, for the vector paths' aligned stores. A capacity byte of 0 is the real 16384; others put the capacity at,
 // just below or just above where the text of all the bytes ends, or anywhere below it.
 #include <string.h>
 
@@ -82,8 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint32_t p = BYTETEXT_SCALAR + 1; p < BYTETEXT_PATHS; ++p) {
         ByteTextPath path = ByteTextPath(p);
         if (!byte_text_path_supported(path)) continue;
-        char16_t* got = exact_buffer(cap, u"");
+        const size_t shift = (mode >> 1) & 15;
+        char16_t* block = exact_buffer(shift + cap, u"");
+        char16_t* got = block + shift;
+        for (size_t i = 0; i <= shift; ++i) block[i] = 0xA5A5;
         bool fits = write_byte_text_with(path, got, cap, bytes, n, format);
+        for (size_t i = 0; i < shift; ++i)
+            FUZZ_CHECK(block[i] == 0xA5A5, describe(path, format, n, cap) + ": written before the result");
         FUZZ_CHECK(fits == want_fits, describe(path, format, n, cap) + ": fits " + std::to_string(fits));
         size_t at = 0;
         while (at <= want_length && got[at] == want[at]) ++at;
@@ -94,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                          utf8(std::u16string(want + from, want + to)) + "\ngot  " +
                                          utf8(std::u16string(got + from, got + to)));
         }
-        exact_free(got);
+        exact_free(block);
     }
     exact_free(want);
     return 0;

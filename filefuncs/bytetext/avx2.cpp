@@ -1,36 +1,118 @@
-// AVX2: as SSSE3, two 8-character lanes of text a shuffle. Built with -mavx2; run only
-// where the processor has it and the system saves the YMM state.
+// AVX2: the digit planes of each group of bytes made in both halves of a register from a
+// broadcast load, and each 32-byte store of text by one byte shuffle of them. Built with
+// -mavx2; run only where the processor has it and the system saves the YMM state.
 #include <immintrin.h>
+#include <string.h>
+
+#include <utility>
 
 #include "filefuncs/bytetext/layout.h"
-#include "filefuncs/bytetext/nibble_digits.h"
 #include "filefuncs/bytetext/paths.h"
 
 namespace {
 
 using namespace bytetext;
 
+const char HEX_UPPER[17] = "0123456789ABCDEF";
+const char HEX_LOWER[17] = "0123456789abcdef";
+
+// Group k of a block as its digit planes, in both halves: hexadecimal, the high nibbles'
+// digits of 8 bytes and then the low ones'.
+__m256i hex_group(const uint8_t* bytes, __m256i table) {
+    int64_t eight;
+    memcpy(&eight, bytes, sizeof eight);
+    const __m256i x = _mm256_set1_epi64x(eight);
+    const __m256i nibbles =
+        _mm256_and_si256(_mm256_blend_epi32(_mm256_srli_epi16(x, 4), x, 0xCC), _mm256_set1_epi8(0x0F));
+    return _mm256_shuffle_epi8(table, nibbles);
+}
+
+// Octal: the 64s', 8s' and 1s' digits of 4 bytes, then the fixed characters.
+__m256i octal_group(const uint8_t* bytes, __m256i fixed) {
+    int32_t four;
+    memcpy(&four, bytes, sizeof four);
+    const __m256i x = _mm256_set1_epi32(four);
+    const __m256i shifted = _mm256_srlv_epi32(x, _mm256_setr_epi32(6, 3, 0, 0, 6, 3, 0, 0));
+    const __m256i planes = _mm256_and_si256(
+        shifted, _mm256_setr_epi32(0x03030303, 0x07070707, 0x07070707, 0, 0x03030303, 0x07070707, 0x07070707, 0));
+    return _mm256_or_si256(planes, fixed);
+}
+
+template <uint32_t Code, uint32_t Phase>
+struct Block {
+    static constexpr FixedPiece piece = fixed_piece(Code);
+    static constexpr WideLayout layout = wide_layout(Code, Phase);
+    static_assert(layout.valid, "a phase whose characters before the block are not all fixed");
+    static constexpr uint32_t groups = piece.digits == 2 ? 2 : 4;
+
+    template <size_t S>
+    static void store(char16_t* out, const __m256i* g) {
+        constexpr uint32_t low = layout.group_low[S], high = layout.group_high[S];
+        __m256i source = g[low];
+        if constexpr (low != high) source = _mm256_blend_epi32(g[low], g[high], 0xF0);
+        const __m256i control = _mm256_load_si256(reinterpret_cast<const __m256i*>(layout.control[S]));
+        __m256i text = _mm256_shuffle_epi8(source, control);
+        if constexpr (piece.digits == 2)
+            text = _mm256_or_si256(text, _mm256_load_si256(reinterpret_cast<const __m256i*>(layout.fill[S])));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16 * S), text);
+    }
+
+    template <size_t... S>
+    static void stores(char16_t* out, const __m256i* g, std::index_sequence<S...>) {
+        (store<S>(out, g), ...);
+    }
+
+    // The text of bytes[0..16) at out, the stores starting Phase characters before it.
+    static void text(char16_t* out, const uint8_t* bytes, __m256i table_or_fixed) {
+        __m256i g[groups];
+        for (uint32_t k = 0; k < groups; ++k)
+            g[k] = piece.digits == 2 ? hex_group(bytes + 8 * k, table_or_fixed)
+                                     : octal_group(bytes + 4 * k, table_or_fixed);
+        stores(out - Phase, g, std::make_index_sequence<layout.stores>{});
+    }
+
+    static void run(char16_t* out, const uint8_t* bytes, size_t n, bool lower, size_t start, __m256i table_or_fixed) {
+        scalar_fixed(out, bytes, start, Code, lower);
+        size_t i = start;
+        for (; i + 16 <= n; i += 16) text(out + i * piece.width, bytes + i, table_or_fixed);
+        // The stores of a phase leave the end of the last piece: it is written again whole.
+        if (Phase != 0 && i > start) --i;
+        scalar_fixed(out + i * piece.width, bytes + i, n - i, Code, lower);
+    }
+};
+
+constexpr size_t NOT_ALIGNED = ~size_t(0);
+
+// The first piece, among the first 16, whose stores with the phase start on a 32-byte
+// boundary: a store that straddles two cache lines costs nearly two. Pieces of an odd
+// width always reach one without a phase. A phase needs a piece before the first block.
+size_t aligned_start(const char16_t* out, size_t width, size_t phase) {
+    const uintptr_t at = reinterpret_cast<uintptr_t>(out);
+    for (size_t i = phase ? 1 : 0; i < 17; ++i)
+        if ((at + (i * width - phase) * sizeof(char16_t)) % 32 == 0) return i;
+    return NOT_ALIGNED;
+}
+
 template <uint32_t Code>
 void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
     static constexpr FixedPiece piece = fixed_piece(Code);
-    static constexpr ShuffleLayout layout = shuffle_layout(Code);
-    const __m128i table = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower ? HEX_LOWER : HEX_UPPER));
-    size_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        __m128i g[4];
-        digit_groups<piece.digits>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i)), table, g);
-        char16_t* o = out + i * piece.width;
-#pragma GCC unroll 6
-        for (uint32_t lane = 0; lane < layout.lanes; lane += 2) {
-            const uint32_t first = layout.group_of_lane[lane], second = layout.group_of_lane[lane + 1];
-            __m256i source = _mm256_inserti128_si256(_mm256_castsi128_si256(g[first]), g[second], 1);
-            __m256i control = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(layout.control[lane]));
-            __m256i fill = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(layout.fill[lane]));
-            __m256i text = _mm256_or_si256(_mm256_shuffle_epi8(source, control), fill);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 8 * lane), text);
-        }
+    __m256i table_or_fixed;
+    if constexpr (piece.digits == 2) {
+        table_or_fixed = _mm256_broadcastsi128_si256(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower ? HEX_LOWER : HEX_UPPER)));
+    } else {
+        const int32_t fixed = ' ' | '0' << 8 | int32_t(piece.letter) << 16;
+        const int32_t zeros = '0' * 0x01010101;
+        table_or_fixed = _mm256_setr_epi32(zeros, zeros, zeros, fixed, zeros, zeros, zeros, fixed);
     }
-    scalar_fixed(out + i * piece.width, bytes + i, n - i, Code, lower);
+    if (n < 32) return scalar_fixed(out, bytes, n, Code, lower);
+    size_t start = aligned_start(out, piece.width, 0);
+    if (start != NOT_ALIGNED) return Block<Code, 0>::run(out, bytes, n, lower, start, table_or_fixed);
+    if constexpr (wide_layout(Code, 1).valid) {
+        start = aligned_start(out, piece.width, 1);
+        if (start != NOT_ALIGNED) return Block<Code, 1>::run(out, bytes, n, lower, start, table_or_fixed);
+    }
+    Block<Code, 0>::run(out, bytes, n, lower, 0, table_or_fixed);
 }
 
 void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {

@@ -43,33 +43,61 @@ void with_fixed_code(uint32_t code, Kernel kernel) {
 // group is at d * group + i. Hexadecimal: 8 bytes, planes high and low (16 bytes);
 // octal: 4 bytes, planes of 64s, 8s and 1s (12 bytes). A block of 16 bytes is 2 or 4
 // groups, and its text is 2 * width lanes of 8 characters, each lane within one group.
-struct ShuffleLayout {
-    uint8_t lanes;
-    uint8_t group_of_lane[12];
-    alignas(16) uint8_t control[12][16];  // per lane: a byte shuffle into the group's planes
-    alignas(16) uint8_t fill[12][16];     // per lane: the fixed characters, 0 elsewhere
-};
-
 constexpr uint8_t ZERO_LANE = 0x80;  // a shuffle control byte that gives 0
 
-constexpr ShuffleLayout shuffle_layout(uint32_t code) {
-    ShuffleLayout s{};
+// The text of a block a store of 32 bytes (16 characters, two lanes) at a time; the path
+// with 128-bit registers takes each half on its own. Each half is one byte shuffle of one
+// group's planes. Octal planes leave 4 bytes of a group free, and the fixed characters are
+// put there (OCTAL_SPACE on) for the shuffle to place too; hexadecimal planes fill their
+// group, and the fixed characters are added after (fill).
+//
+// The stores can start `phase` characters before the block's text, so that they stay
+// aligned where no piece starts on a store boundary: those characters end the previous
+// piece, and only phases where they are its fixed characters are laid out (valid).
+constexpr uint8_t OCTAL_SPACE = 12, OCTAL_ZERO = 13, OCTAL_LETTER = 14;
+
+struct WideLayout {
+    bool valid;
+    uint8_t stores;  // the width in characters: 16 bytes of text are 2 * width lanes
+    uint8_t group_low[6], group_high[6];
+    alignas(32) uint8_t control[6][32];
+    alignas(32) uint8_t fill[6][32];  // hexadecimal only
+};
+
+constexpr WideLayout wide_layout(uint32_t code, uint32_t phase) {
     const FixedPiece f = fixed_piece(code);
-    const uint32_t group = f.digits == 2 ? 8 : 4;
-    s.lanes = uint8_t(2 * f.width);
-    for (uint32_t lane = 0; lane < s.lanes; ++lane) {
-        for (uint32_t c = 0; c < 8; ++c) {
-            const uint32_t p = lane * 8 + c;  // character in the block's text
-            const uint32_t byte = p / f.width, j = p % f.width;
-            s.group_of_lane[lane] = uint8_t(byte / group);
-            s.control[lane][2 * c] = ZERO_LANE;
-            s.control[lane][2 * c + 1] = ZERO_LANE;
-            if (j + 1 == f.width) s.fill[lane][2 * c] = ' ';
-            else if (j < f.prefix) s.fill[lane][2 * c] = uint8_t(j == 0 ? u'0' : f.letter);
-            else s.control[lane][2 * c] = uint8_t((j - f.prefix) * group + byte % group);
+    const bool octal = f.digits == 3;
+    const uint32_t group = octal ? 4 : 8;
+    WideLayout w{};
+    w.valid = phase < f.width;
+    w.stores = f.width;
+    for (uint32_t s = 0; s < w.stores; ++s) {
+        int32_t half_group[2] = {-1, -1};
+        for (uint32_t b = 0; b < 32; ++b) {
+            w.control[s][b] = ZERO_LANE;
+            if (b % 2) continue;  // the high byte of a character
+            const int32_t t = int32_t(16 * s + b / 2) - int32_t(phase);
+            const uint32_t j = uint32_t(t + int32_t(f.width)) % f.width;  // place in its piece
+            char16_t fixed = j + 1 == f.width ? u' ' : j < f.prefix ? (j == 0 ? u'0' : f.letter) : 0;
+            if (fixed) {
+                if (octal) w.control[s][b] = fixed == ' ' ? OCTAL_SPACE : fixed == '0' ? OCTAL_ZERO : OCTAL_LETTER;
+                else w.fill[s][b] = uint8_t(fixed);
+                continue;
+            }
+            if (t < 0) w.valid = false;  // a digit of the previous block's last byte
+            const uint32_t byte = uint32_t(t) / f.width;
+            int32_t& g = half_group[b / 16];
+            if (g >= 0 && uint32_t(g) != byte / group) w.valid = false;
+            g = int32_t(byte / group);
+            w.control[s][b] = uint8_t((j - f.prefix) * group + byte % group);
         }
+        // A half of fixed characters alone takes its neighbour's group.
+        if (half_group[0] < 0) half_group[0] = half_group[1];
+        if (half_group[1] < 0) half_group[1] = half_group[0];
+        w.group_low[s] = uint8_t(half_group[0] < 0 ? 0 : half_group[0]);
+        w.group_high[s] = uint8_t(half_group[1] < 0 ? 0 : half_group[1]);
     }
-    return s;
+    return w;
 }
 
 // The decimal notations (codes 0, 3, 4) as slots of fixed places that a compress then

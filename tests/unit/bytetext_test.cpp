@@ -53,18 +53,23 @@ std::vector<ByteTextPath> paths_here() {
     return paths;
 }
 
-void expect_text(ByteTextPath path, const std::vector<uint8_t>& bytes, uint32_t format, const std::string& what) {
-    std::vector<char16_t> result(CAP + GUARD, SENTINEL);
+// shift: characters from an aligned start to the result's first, which the vector paths
+// meet by aligning their stores.
+void expect_text(ByteTextPath path, const std::vector<uint8_t>& bytes, uint32_t format, const std::string& what,
+                 size_t shift = 0) {
+    std::vector<char16_t> storage(shift + CAP + GUARD, SENTINEL);
+    char16_t* result = storage.data() + shift;
     bool fits;
     std::u16string want = expected(bytes, format, &fits);
-    bool ok = write_byte_text_with(path, result.data(), CAP, bytes.data(), bytes.size(), format);
+    bool ok = write_byte_text_with(path, result, CAP, bytes.data(), bytes.size(), format);
     std::string label = std::string(byte_text_path_name(path)) + " format " + std::to_string(format) + " n " +
-                        std::to_string(bytes.size()) + " " + what;
+                        std::to_string(bytes.size()) + " " + what + " shift " + std::to_string(shift);
     ASSERT_EQ(ok, fits) << label;
     size_t length = 0;
     while (length < CAP && result[length] != 0) ++length;
     ASSERT_LT(length, CAP) << label << ": no NUL below the capacity";
-    std::u16string got(result.data(), length);
+    for (size_t i = 0; i < shift; ++i) ASSERT_EQ(storage[i], SENTINEL) << label << ": written before the result";
+    std::u16string got(result, length);
     if (got != want) {
         size_t at = 0;
         while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
@@ -92,6 +97,19 @@ TEST(ByteText, BlockEndsAndTailsOnEveryPath) {
                 std::vector<uint8_t> bytes(n);
                 for (uint8_t& b : bytes) b = uint8_t(random());
                 expect_text(path, bytes, format, "random");
+            }
+}
+
+// The result at every place a shell's buffer may start, relative to the 32-byte stores,
+// and counts that end at each place in a block.
+TEST(ByteText, EveryPlaceOfTheResultOnEveryPath) {
+    std::mt19937 random(34);
+    for (ByteTextPath path : paths_here())
+        for (uint32_t format : FORMATS)
+            for (size_t shift = 0; shift < 16; ++shift) {
+                std::vector<uint8_t> bytes(64 + random() % 64);
+                for (uint8_t& b : bytes) b = uint8_t(random());
+                expect_text(path, bytes, format, "random", shift);
             }
 }
 
