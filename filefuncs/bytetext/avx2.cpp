@@ -40,44 +40,44 @@ __m256i octal_group(const uint8_t* bytes, __m256i fixed) {
 
 template <uint32_t Code, uint32_t Phase>
 struct Block {
-    static constexpr FixedPiece piece = fixed_piece(Code);
-    static constexpr WideLayout layout = wide_layout(Code, Phase);
-    static_assert(layout.valid, "a phase whose characters before the block are not all fixed");
-    static constexpr uint32_t groups = piece.digits == 2 ? 2 : 4;
+    static constexpr FixedPiece PIECE = fixed_piece(Code);
+    static constexpr WideLayout LAYOUT = wide_layout(Code, Phase);
+    static_assert(LAYOUT.valid, "a phase whose characters before the block are not all fixed");
+    static constexpr uint32_t GROUPS = PIECE.digits == 2 ? 2 : 4;
 
     template <size_t S>
     static void store(char16_t* out, const __m256i* g) {
-        constexpr uint32_t low = layout.group_low[S], high = layout.group_high[S];
+        constexpr uint32_t low = LAYOUT.group_low[S], high = LAYOUT.group_high[S];
         __m256i source = g[low];
         if constexpr (low != high) source = _mm256_blend_epi32(g[low], g[high], 0xF0);
-        const __m256i control = _mm256_load_si256(reinterpret_cast<const __m256i*>(layout.control[S]));
+        const __m256i control = _mm256_load_si256(reinterpret_cast<const __m256i*>(LAYOUT.control[S]));
         __m256i text = _mm256_shuffle_epi8(source, control);
-        if constexpr (piece.digits == 2)
-            text = _mm256_or_si256(text, _mm256_load_si256(reinterpret_cast<const __m256i*>(layout.fill[S])));
+        if constexpr (PIECE.digits == 2)
+            text = _mm256_or_si256(text, _mm256_load_si256(reinterpret_cast<const __m256i*>(LAYOUT.fill[S])));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16 * S), text);
     }
 
     template <size_t... S>
-    static void stores(char16_t* out, const __m256i* g, std::index_sequence<S...>) {
+    static void stores(char16_t* out, const __m256i* g, [[maybe_unused]] std::index_sequence<S...> order) {
         (store<S>(out, g), ...);
     }
 
     // The text of bytes[0..16) at out, the stores starting Phase characters before it.
     static void text(char16_t* out, const uint8_t* bytes, __m256i table_or_fixed) {
-        __m256i g[groups];
-        for (uint32_t k = 0; k < groups; ++k)
-            g[k] = piece.digits == 2 ? hex_group(bytes + 8 * k, table_or_fixed)
+        __m256i g[GROUPS];
+        for (uint32_t k = 0; k < GROUPS; ++k)
+            g[k] = PIECE.digits == 2 ? hex_group(bytes + 8 * k, table_or_fixed)
                                      : octal_group(bytes + 4 * k, table_or_fixed);
-        stores(out - Phase, g, std::make_index_sequence<layout.stores>{});
+        stores(out - Phase, g, std::make_index_sequence<LAYOUT.stores>{});
     }
 
     static void run(char16_t* out, const uint8_t* bytes, size_t n, bool lower, size_t start, __m256i table_or_fixed) {
         scalar_fixed(out, bytes, start, Code, lower);
         size_t i = start;
-        for (; i + 16 <= n; i += 16) text(out + i * piece.width, bytes + i, table_or_fixed);
-        // The stores of a phase leave the end of the last piece: it is written again whole.
+        for (; i + 16 <= n; i += 16) text(out + i * PIECE.width, bytes + i, table_or_fixed);
+        // The stores of a phase leave the end of the last PIECE: it is written again whole.
         if (Phase != 0 && i > start) --i;
-        scalar_fixed(out + i * piece.width, bytes + i, n - i, Code, lower);
+        scalar_fixed(out + i * PIECE.width, bytes + i, n - i, Code, lower);
     }
 };
 

@@ -41,41 +41,41 @@ void digit_groups(__m128i x, __m128i table_or_fixed, __m128i* g) {
 
 template <uint32_t Code, uint32_t Phase>
 struct Block {
-    static constexpr FixedPiece piece = fixed_piece(Code);
-    static constexpr WideLayout layout = wide_layout(Code, Phase);
-    static_assert(layout.valid, "a phase whose characters before the block are not all fixed");
-    static constexpr uint32_t groups = piece.digits == 2 ? 2 : 4;
+    static constexpr FixedPiece PIECE = fixed_piece(Code);
+    static constexpr WideLayout LAYOUT = wide_layout(Code, Phase);
+    static_assert(LAYOUT.valid, "a phase whose characters before the block are not all fixed");
+    static constexpr uint32_t GROUPS = PIECE.digits == 2 ? 2 : 4;
 
     template <size_t Half>
     static void store(char16_t* out, const __m128i* g) {
         constexpr uint32_t s = Half / 2, at = 16 * (Half % 2);
-        constexpr uint32_t group = Half % 2 ? layout.group_high[s] : layout.group_low[s];
-        const __m128i control = _mm_load_si128(reinterpret_cast<const __m128i*>(layout.control[s] + at));
+        constexpr uint32_t group = Half % 2 ? LAYOUT.group_high[s] : LAYOUT.group_low[s];
+        const __m128i control = _mm_load_si128(reinterpret_cast<const __m128i*>(LAYOUT.control[s] + at));
         __m128i text = _mm_shuffle_epi8(g[group], control);
-        if constexpr (piece.digits == 2)
-            text = _mm_or_si128(text, _mm_load_si128(reinterpret_cast<const __m128i*>(layout.fill[s] + at)));
+        if constexpr (PIECE.digits == 2)
+            text = _mm_or_si128(text, _mm_load_si128(reinterpret_cast<const __m128i*>(LAYOUT.fill[s] + at)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8 * Half), text);
     }
 
     template <size_t... Half>
-    static void stores(char16_t* out, const __m128i* g, std::index_sequence<Half...>) {
+    static void stores(char16_t* out, const __m128i* g, [[maybe_unused]] std::index_sequence<Half...> order) {
         (store<Half>(out, g), ...);
     }
 
     // The text of bytes[0..16) at out, the stores starting Phase characters before it.
     static void text(char16_t* out, const uint8_t* bytes, __m128i table_or_fixed) {
-        __m128i g[groups];
-        digit_groups<piece.digits>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)), table_or_fixed, g);
-        stores(out - Phase, g, std::make_index_sequence<2 * layout.stores>{});
+        __m128i g[GROUPS];
+        digit_groups<PIECE.digits>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)), table_or_fixed, g);
+        stores(out - Phase, g, std::make_index_sequence<2 * LAYOUT.stores>{});
     }
 
     static void run(char16_t* out, const uint8_t* bytes, size_t n, bool lower, size_t start, __m128i table_or_fixed) {
         scalar_fixed(out, bytes, start, Code, lower);
         size_t i = start;
-        for (; i + 16 <= n; i += 16) text(out + i * piece.width, bytes + i, table_or_fixed);
-        // The stores of a phase leave the end of the last piece: it is written again whole.
+        for (; i + 16 <= n; i += 16) text(out + i * PIECE.width, bytes + i, table_or_fixed);
+        // The stores of a phase leave the end of the last PIECE: it is written again whole.
         if (Phase != 0 && i > start) --i;
-        scalar_fixed(out + i * piece.width, bytes + i, n - i, Code, lower);
+        scalar_fixed(out + i * PIECE.width, bytes + i, n - i, Code, lower);
     }
 };
 
