@@ -50,10 +50,10 @@ struct Block {
         constexpr uint32_t low = LAYOUT.group_low[S], high = LAYOUT.group_high[S];
         __m256i source = g[low];
         if constexpr (low != high) source = _mm256_blend_epi32(g[low], g[high], 0xF0);
-        const __m256i control = _mm256_load_si256(reinterpret_cast<const __m256i*>(LAYOUT.control[S]));
+        const __m256i control = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(LAYOUT.control[S]));
         __m256i text = _mm256_shuffle_epi8(source, control);
         if constexpr (PIECE.digits == 2)
-            text = _mm256_or_si256(text, _mm256_load_si256(reinterpret_cast<const __m256i*>(LAYOUT.fill[S])));
+            text = _mm256_or_si256(text, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(LAYOUT.fill[S])));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16 * S), text);
     }
 

@@ -50,10 +50,10 @@ struct Block {
     static void store(char16_t* out, const __m128i* g) {
         constexpr uint32_t s = Half / 2, at = 16 * (Half % 2);
         constexpr uint32_t group = Half % 2 ? LAYOUT.group_high[s] : LAYOUT.group_low[s];
-        const __m128i control = _mm_load_si128(reinterpret_cast<const __m128i*>(LAYOUT.control[s] + at));
+        const __m128i control = _mm_loadu_si128(reinterpret_cast<const __m128i*>(LAYOUT.control[s] + at));
         __m128i text = _mm_shuffle_epi8(g[group], control);
         if constexpr (PIECE.digits == 2)
-            text = _mm_or_si128(text, _mm_load_si128(reinterpret_cast<const __m128i*>(LAYOUT.fill[s] + at)));
+            text = _mm_or_si128(text, _mm_loadu_si128(reinterpret_cast<const __m128i*>(LAYOUT.fill[s] + at)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8 * Half), text);
     }
 
