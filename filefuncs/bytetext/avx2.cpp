@@ -75,7 +75,7 @@ struct Block {
         scalar_fixed(out, bytes, start, Code, lower);
         size_t i = start;
         for (; i + 16 <= n; i += 16) text(out + i * PIECE.width, bytes + i, table_or_fixed);
-        // The stores of a phase leave the end of the last PIECE: it is written again whole.
+        // The stores of a phase leave the end of the last piece: it is written again whole.
         if (Phase != 0 && i > start) --i;
         scalar_fixed(out + i * PIECE.width, bytes + i, n - i, Code, lower);
     }
