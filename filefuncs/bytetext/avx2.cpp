@@ -65,6 +65,7 @@ struct Block {
     // The text of bytes[0..16) at out, the stores starting Phase characters before it.
     static void text(char16_t* out, const uint8_t* bytes, __m256i table_or_fixed) {
         __m256i g[GROUPS];
+#pragma GCC unroll 4
         for (uint32_t k = 0; k < GROUPS; ++k)
             g[k] = PIECE.digits == 2 ? hex_group(bytes + 8 * k, table_or_fixed)
                                      : octal_group(bytes + 4 * k, table_or_fixed);
