@@ -18,8 +18,13 @@ __m128i hex_ascii(__m128i nibbles, bool lower) {
     return _mm_add_epi8(_mm_add_epi8(nibbles, _mm_set1_epi8('0')), letters);
 }
 
-// Stores the two 4-character lanes of text at out and out + width.
+// Stores the two 4-character lanes of text at out and out + width: one store where the
+// pieces are the lanes.
 void store_pair4(char16_t* out, size_t width, __m128i text) {
+    if (width == 4) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), text);
+        return;
+    }
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), text);
     _mm_storeh_pd(reinterpret_cast<double*>(out + width), _mm_castsi128_pd(text));
 }
