@@ -1,5 +1,5 @@
-// AVX2: the digit planes of each group of bytes made in both halves of a register from a
-// broadcast load, and each 32-byte store of text by one byte shuffle of them. Built with
+// AVX2: the digit planes of each group of bytes in both halves of a register, and each
+// 32-byte store of text by one byte shuffle of them. Built with
 // -mavx2; run only where the processor has it and the system saves the YMM state.
 #include <immintrin.h>
 #include <string.h>
@@ -16,18 +16,8 @@ using namespace bytetext;
 const char HEX_UPPER[17] = "0123456789ABCDEF";
 const char HEX_LOWER[17] = "0123456789abcdef";
 
-// Group k of a block as its digit planes, in both halves: hexadecimal, the high nibbles'
-// digits of 8 bytes and then the low ones'.
-__m256i hex_group(const uint8_t* bytes, __m256i table) {
-    int64_t eight;
-    memcpy(&eight, bytes, sizeof eight);
-    const __m256i x = _mm256_set1_epi64x(eight);
-    const __m256i nibbles =
-        _mm256_and_si256(_mm256_blend_epi32(_mm256_srli_epi16(x, 4), x, 0xCC), _mm256_set1_epi8(0x0F));
-    return _mm256_shuffle_epi8(table, nibbles);
-}
-
-// Octal: the 64s', 8s' and 1s' digits of 4 bytes, then the fixed characters.
+// A group of 4 bytes as its octal digit planes, in both halves: the 64s', 8s' and 1s'
+// digits, then the fixed characters.
 __m256i octal_group(const uint8_t* bytes, __m256i fixed) {
     int32_t four;
     memcpy(&four, bytes, sizeof four);
@@ -65,10 +55,18 @@ struct Block {
     // The text of bytes[0..16) at out, the stores starting Phase characters before it.
     static void text(char16_t* out, const uint8_t* bytes, __m256i table_or_fixed) {
         __m256i g[GROUPS];
+        if constexpr (PIECE.digits == 2) {
+            // Both halves hold all 16 bytes: the nibbles' digits, then 8 bytes' high and low.
+            const __m256i x = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)));
+            const __m256i nibble = _mm256_set1_epi8(0x0F);
+            const __m256i high = _mm256_shuffle_epi8(table_or_fixed, _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble));
+            const __m256i low = _mm256_shuffle_epi8(table_or_fixed, _mm256_and_si256(x, nibble));
+            g[0] = _mm256_unpacklo_epi64(high, low);
+            g[1] = _mm256_unpackhi_epi64(high, low);
+        } else {
 #pragma GCC unroll 4
-        for (uint32_t k = 0; k < GROUPS; ++k)
-            g[k] = PIECE.digits == 2 ? hex_group(bytes + 8 * k, table_or_fixed)
-                                     : octal_group(bytes + 4 * k, table_or_fixed);
+            for (uint32_t k = 0; k < GROUPS; ++k) g[k] = octal_group(bytes + 4 * k, table_or_fixed);
+        }
         stores(out - Phase, g, std::make_index_sequence<LAYOUT.stores>{});
     }
 
