@@ -1,10 +1,13 @@
 #include "args/split.h"
 
 #include <string.h>
+
+#include "args/split_blocks.h"
 #if defined(__SSE2__)
 #    include <emmintrin.h>
 #endif
 
+#include "filefuncs/bytetext/bytetext.h"
 #include "plugin/errors.h"
 #include "plugin/messages.h"
 #include "text/chars.h"
@@ -41,6 +44,7 @@ struct Splitter {
     int32_t n;  // index of the argument being filled
     int32_t k;  // characters stored for it so far
     bool quoted;
+    bool quotes_seen;  // only then can an argument end in white space where white space splits
 
     __attribute__((always_inline)) void separator() {
         // A run of separators may outgrow the table or the store. The arguments past
@@ -56,6 +60,7 @@ struct Splitter {
     __attribute__((always_inline)) Step take(char16_t c) {
         if (c == u'"') {
             quoted = !quoted;
+            quotes_seen = true;
             return STEP_ON;
         }
         bool space = text_is_space(c);
@@ -187,7 +192,19 @@ struct Splitter {
         return STEP_ON;
     }
 
-    __attribute__((always_inline)) Step run(const char16_t* s) {
+    // The AVX-512 kernel, from s on for as long as it takes blocks; true at the text's end.
+    bool take_wide_blocks(const char16_t*& s) {
+        SplitCursor c{p, n, k, entries_in_use};
+        bool ended;
+        s = split_blocks_avx512(s, options, c, &ended);
+        p = c.p;
+        n = c.n;
+        k = c.k;
+        entries_in_use = c.in_use;
+        return ended;
+    }
+
+    __attribute__((always_inline)) Step run(const char16_t* s, SplitPath path) {
         // Character by character up to an address of whole blocks, and on over the first
         // few characters: short texts, the usual ones, end there. (A text at an odd
         // address never reaches one, and is taken character by character to its end.)
@@ -196,7 +213,9 @@ struct Splitter {
             if (r != STEP_ON) return r;
         }
         Block b;
+        const bool wide = path == SPLIT_PATH_AVX512 && (options & SPLIT_ON_WHITESPACE);
         for (;; s += BLOCK) {
+            if (wide && !quoted && take_wide_blocks(s)) return STEP_END;
             // Room for a whole block and the copies' overreach, and room in the table.
             bool simple = !quoted && p + BLOCK + 8 < MAX_ARG_LEN - 1;
             if (simple && load_block(s, options, b)) {
@@ -215,21 +234,43 @@ struct Splitter {
 
 }  // namespace
 
-int32_t SplitArguments(const char16_t* text, uint32_t options) {
+bool split_path_supported(SplitPath path) {
+    switch (path) {
+    case SPLIT_PATH_SCALAR: return true;
+#if defined(__SSE2__)
+    case SPLIT_PATH_SSE2: return true;
+    case SPLIT_PATH_AVX512: return byte_text_path_supported(BYTETEXT_AVX512);
+#endif
+    default: return false;
+    }
+}
+
+int32_t split_arguments_with(SplitPath path, const char16_t* text, uint32_t options) {
     if (!text) return -1;
     ArgTable& t = ArgumentTable;
     reset_table(t);
     if (!(options & (SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS))) options |= SPLIT_ON_WHITESPACE;
 
-    Splitter split{t, options, 0, 0, 0, false};
+    Splitter split{t, options, 0, 0, 0, false, false};
     Step r = STEP_ON;
 #if defined(__SSE2__)
-    r = split.run(text);
-#else
-    for (const char16_t* s = text; r == STEP_ON; ++s) r = split.take(*s);
+    if (path != SPLIT_PATH_SCALAR) r = split.run(text, path);
 #endif
+    for (const char16_t* s = text; r == STEP_ON; ++s) r = split.take(*s);
     if (r == STEP_OVERFLOW) return -1;
-    trim_arguments(t, split.n);
+    if (split.quotes_seen || !(options & SPLIT_ON_WHITESPACE)) trim_arguments(t, split.n);
     t.count = split.n;
     return split.n;
+}
+
+// The path of the byte text's kernels, which BYTEHAUL_SIMD can force, decides: there is one
+// choice of instruction set for the whole plug-in.
+int32_t SplitArguments(const char16_t* text, uint32_t options) {
+    static SplitPath chosen = SPLIT_PATHS;
+    if (chosen == SPLIT_PATHS) {
+        ByteTextPath b = byte_text_chosen_path();
+        chosen = b == BYTETEXT_SCALAR ? SPLIT_PATH_SCALAR : b == BYTETEXT_AVX512 ? SPLIT_PATH_AVX512 : SPLIT_PATH_SSE2;
+        if (!split_path_supported(chosen)) chosen = SPLIT_PATH_SCALAR;
+    }
+    return split_arguments_with(chosen, text, options);
 }
