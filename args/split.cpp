@@ -204,7 +204,19 @@ struct Splitter {
         return ended;
     }
 
-    __attribute__((always_inline)) Step run(const char16_t* s, SplitPath path) {
+    // Blocks that the AVX-512 kernel leaves (quotes, characters beyond ASCII, the store's
+    // end) are taken character by character: its blocks need no particular address.
+    Step run_wide(const char16_t* s) {
+        for (;; s += BLOCK) {
+            if (!quoted && take_wide_blocks(s)) return STEP_END;
+            for (int32_t i = 0; i < BLOCK; ++i) {
+                Step r = take(s[i]);
+                if (r != STEP_ON) return r;
+            }
+        }
+    }
+
+    __attribute__((always_inline)) Step run(const char16_t* s) {
         // Character by character up to an address of whole blocks, and on over the first
         // few characters: short texts, the usual ones, end there. (A text at an odd
         // address never reaches one, and is taken character by character to its end.)
@@ -213,9 +225,7 @@ struct Splitter {
             if (r != STEP_ON) return r;
         }
         Block b;
-        const bool wide = path == SPLIT_PATH_AVX512 && (options & SPLIT_ON_WHITESPACE);
         for (;; s += BLOCK) {
-            if (wide && !quoted && take_wide_blocks(s)) return STEP_END;
             // Room for a whole block and the copies' overreach, and room in the table.
             bool simple = !quoted && p + BLOCK + 8 < MAX_ARG_LEN - 1;
             if (simple && load_block(s, options, b)) {
@@ -254,7 +264,9 @@ int32_t split_arguments_with(SplitPath path, const char16_t* text, uint32_t opti
     Splitter split{t, options, 0, 0, 0, false, false};
     Step r = STEP_ON;
 #if defined(__SSE2__)
-    if (path != SPLIT_PATH_SCALAR) r = split.run(text, path);
+    // The AVX-512 kernel splits on white space only.
+    if (path == SPLIT_PATH_AVX512 && (options & SPLIT_ON_WHITESPACE)) r = split.run_wide(text);
+    else if (path != SPLIT_PATH_SCALAR) r = split.run(text);
 #endif
     for (const char16_t* s = text; r == STEP_ON; ++s) r = split.take(*s);
     if (r == STEP_OVERFLOW) return -1;

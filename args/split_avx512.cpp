@@ -4,7 +4,12 @@
 // store by compression, and the table is filled by walking the separators' cells: one
 // short step an argument, whatever its length.
 #include <immintrin.h>
-#include <string.h>
+
+// GCC 12's own intrinsics (extracts, widenings) start from an undefined register and then
+// warn of it.
+#if defined(__GNUC__) && !defined(__clang__)
+#    pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 #include "args/split.h"
 #include "args/split_blocks.h"
@@ -13,15 +18,21 @@ namespace {
 
 enum : int32_t { BLOCK = 64, HALF = 32, PAGE = 4096 };
 
-// Reads the 64 characters at s (16-byte aligned, the 128 bytes within one page), the
-// second half only when the first holds no NUL. What follows the NUL in the same page is
-// read but never used, which is why the address sanitizer is kept out of this routine.
-__attribute__((no_sanitize_address)) void load_block(const char16_t* s, __m512i* x) {
-    x[0] = _mm512_loadu_si512(s);
-    x[1] = _mm512_testn_epi16_mask(x[0], x[0]) ? _mm512_setzero_si512() : _mm512_loadu_si512(s + HALF);
-}
-
 uint64_t join(__mmask32 lo, __mmask32 hi) { return uint64_t(lo) | uint64_t(hi) << 32; }
+
+// Reads the 64 characters at s. Those up to the end of s's page can always be read, those
+// past it only when the text goes on there, that is when no NUL comes before. What follows
+// the NUL is read but never used, which is why the address sanitizer is kept out of here.
+__attribute__((no_sanitize_address)) void load_block(const char16_t* s, __m512i* x) {
+    const uint32_t room = uint32_t(PAGE - reinterpret_cast<uintptr_t>(s) % PAGE) / sizeof(char16_t);
+    const uint64_t lanes = room >= BLOCK ? ~uint64_t(0) : _bzhi_u64(~uint64_t(0), room);
+    x[0] = _mm512_maskz_loadu_epi16(__mmask32(lanes), s);
+    x[1] = _mm512_maskz_loadu_epi16(__mmask32(lanes >> HALF), s + HALF);
+    if (~lanes && !(join(_mm512_testn_epi16_mask(x[0], x[0]), _mm512_testn_epi16_mask(x[1], x[1])) & lanes)) {
+        x[0] = _mm512_loadu_si512(s);
+        x[1] = _mm512_loadu_si512(s + HALF);
+    }
+}
 
 struct Classes {
     uint64_t space, comma, before_end, other;  // other: a quote or anything beyond ASCII
@@ -72,39 +83,61 @@ void pass_full_table(uint64_t sepc, SplitCursor& c) {
     c.p += int32_t(commas);
 }
 
+// Up to 16 arguments, ended at the cells of pos (n of them); start[0] is where the first
+// began, one past the lane 15 of last. An argument without characters gets a null pointer.
+void fill_entries(__m512i pos, __m512i last, int32_t n, int32_t first) {
+    ArgTable& t = ArgumentTable;
+    const __m512i start = _mm512_add_epi32(_mm512_alignr_epi32(pos, last, 15), _mm512_set1_epi32(1));
+    const __m512i length = _mm512_sub_epi32(pos, start);
+    const __mmask16 lanes = __mmask16(_bzhi_u32(0xFFFF, uint32_t(n))), given = _mm512_test_epi32_mask(length, length);
+    _mm512_mask_storeu_epi32(t.lengths + first, lanes, length);
+    const __m512i store = _mm512_set1_epi64(int64_t(reinterpret_cast<uintptr_t>(t.store)));
+    for (int h = 0; h < 2; ++h) {
+        const __m256i half = h ? _mm512_extracti64x4_epi64(start, 1) : _mm512_castsi512_si256(start);
+        const __m512i at = _mm512_add_epi64(store, _mm512_slli_epi64(_mm512_cvtepi32_epi64(half), 1));
+        _mm512_mask_storeu_epi64(t.pointers + first + 8 * h, __mmask8(lanes >> (8 * h)),
+                                 _mm512_maskz_mov_epi64(__mmask8(given >> (8 * h)), at));
+    }
+}
+
 // The separators' cells among the block's cells (at: bit r for cell c.p + r) end their
-// arguments; the argument being filled began at c.p - c.k. Returns -1 with the cursor
-// past the block's cells, or, when a separator ends the 1024th argument, its bit r with
-// the cursor past it.
+// arguments, 16 at a time; the argument being filled began at c.p - c.k. Returns -1 with
+// the cursor past the block's cells, or, when a separator ends the 1024th argument, its bit
+// r with the cursor past it.
 int32_t fill_table(uint64_t at, int32_t cells, SplitCursor& c) {
     ArgTable& t = ArgumentTable;
-    int32_t base = c.p - c.k;
-    int32_t n = c.n;
-    while (at) {
-        const int32_t r = int32_t(_tzcnt_u64(at));
-        at = _blsr_u64(at);
-        const int32_t length = c.p + r - base;
-        t.pointers[n] = length ? t.store + base : nullptr;
-        t.lengths[n] = length;
-        base = c.p + r + 1;
-        if (++n == MAX_ARGS) {
-            c.n = c.in_use = MAX_ARGS;
-            c.p += r + 1;
-            c.k = 0;
-            t.store[c.p] = 0;
-            return r;
-        }
+    const __m512i bits = _mm512_set_epi8(63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47, 46, 45, 44,
+                                         43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 31, 30, 29, 28, 27, 26, 25, 24,
+                                         23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    __m512i rs = _mm512_maskz_compress_epi8(at, bits);  // the separators' bits, in order
+    const int32_t seps = int32_t(_mm_popcnt_u64(at));
+    const int32_t ends = seps < MAX_ARGS - c.n ? seps : MAX_ARGS - c.n;
+    __m512i last = _mm512_set1_epi32(c.p - c.k - 1);
+    for (int32_t j = 0; j < ends; j += 16) {
+        const __m512i pos = _mm512_add_epi32(_mm512_cvtepu8_epi32(_mm512_castsi512_si128(rs)), _mm512_set1_epi32(c.p));
+        fill_entries(pos, last, ends - j, c.n + j);
+        last = pos;
+        rs = _mm512_alignr_epi32(_mm512_setzero_si512(), rs, 4);
     }
-    c.n = n;
-    if (c.in_use < n) c.in_use = n;
+    c.n += ends;
+    if (c.in_use < c.n) c.in_use = c.n;
+    if (ends < seps || c.n == MAX_ARGS) {
+        // ends of seps: the last separator taken is the one that filled the table.
+        const uint32_t r = uint32_t(_tzcnt_u64(_pdep_u64(uint64_t(1) << (ends - 1), at)));
+        c.p += int32_t(r) + 1;
+        c.k = 0;
+        t.store[c.p] = 0;
+        return int32_t(r);
+    }
+    const int32_t base = at ? c.p + 64 - int32_t(_lzcnt_u64(at)) : c.p - c.k;
     c.p += cells;
     c.k = c.p - base;
     t.store[c.p] = 0;
     // The argument being filled, as far as it got: the reference keeps it up to date.
     if (c.k > 0) {
-        t.pointers[n] = t.store + base;
-        t.lengths[n] = c.k;
-        if (c.in_use <= n) c.in_use = n + 1;
+        t.pointers[c.n] = t.store + base;
+        t.lengths[c.n] = c.k;
+        if (c.in_use <= c.n) c.in_use = c.n + 1;
     }
     return -1;
 }
@@ -116,9 +149,8 @@ const char16_t* split_blocks_avx512(const char16_t* s, uint32_t options, SplitCu
     const bool commas = (options & SPLIT_ON_COMMAS) != 0, upper = (options & SPLIT_UPPERCASE) != 0;
     *ended = false;
     for (;; s += BLOCK) {
-        // Room for the block's cells and the packing's overreach; no page crossed.
+        // Room for the block's cells and the packing's overreach.
         if (c.p + BLOCK + 8 >= MAX_ARG_LEN - 1) return s;
-        if (reinterpret_cast<uintptr_t>(s) % PAGE > PAGE - BLOCK * sizeof(char16_t)) return s;
         __m512i x[2];
         load_block(s, x);
         const Classes cls = classify(x);
