@@ -245,14 +245,12 @@ struct Splitter {
 }  // namespace
 
 bool split_path_supported(SplitPath path) {
-    switch (path) {
-    case SPLIT_PATH_SCALAR: return true;
 #if defined(__SSE2__)
-    case SPLIT_PATH_SSE2: return true;
-    case SPLIT_PATH_AVX512: return byte_text_path_supported(BYTETEXT_AVX512);
+    if (path == SPLIT_PATH_AVX512) return byte_text_path_supported(BYTETEXT_AVX512);
+    return path < SPLIT_PATHS;
+#else
+    return path == SPLIT_PATH_SCALAR;
 #endif
-    default: return false;
-    }
 }
 
 int32_t split_arguments_with(SplitPath path, const char16_t* text, uint32_t options) {

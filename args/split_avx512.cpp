@@ -62,8 +62,8 @@ int32_t pack(const __m512i* x, uint64_t out, uint64_t sep, bool upper, char16_t*
         const __mmask32 keep = __mmask32(out >> (HALF * h)), zero = __mmask32(sep >> (HALF * h));
         __m512i v = x[h];
         if (upper) {
-            __mmask32 lower = _mm512_cmple_epu16_mask(_mm512_sub_epi16(v, _mm512_set1_epi16('a')),
-                                                      _mm512_set1_epi16(25));
+            __mmask32 lower =
+                _mm512_cmple_epu16_mask(_mm512_sub_epi16(v, _mm512_set1_epi16('a')), _mm512_set1_epi16(25));
             v = _mm512_mask_sub_epi16(v, lower, v, _mm512_set1_epi16(32));
         }
         v = _mm512_maskz_compress_epi16(keep, _mm512_maskz_mov_epi16(~zero, v));
@@ -106,9 +106,10 @@ void fill_entries(__m512i pos, __m512i last, int32_t n, int32_t first) {
 // r with the cursor past it.
 int32_t fill_table(uint64_t at, int32_t cells, SplitCursor& c) {
     ArgTable& t = ArgumentTable;
-    const __m512i bits = _mm512_set_epi8(63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47, 46, 45, 44,
-                                         43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 31, 30, 29, 28, 27, 26, 25, 24,
-                                         23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    const __m512i bits =
+        _mm512_set_epi8(63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47, 46, 45, 44, 43, 42, 41, 40,
+                        39, 38, 37, 36, 35, 34, 33, 32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16,
+                        15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
     __m512i rs = _mm512_maskz_compress_epi8(at, bits);  // the separators' bits, in order
     const int32_t seps = int32_t(_mm_popcnt_u64(at));
     const int32_t ends = seps < MAX_ARGS - c.n ? seps : MAX_ARGS - c.n;
