@@ -54,7 +54,7 @@ Classes classify(const __m512i* x) {
             join(m[0][3], m[1][3])};
 }
 
-// The stored cells of the block from t.store + p on: the characters of out, upper-cased
+// The stored cells of the block, from to on: the characters of out, upper-cased
 // if asked, those of sep as NULs. Returns how many; up to 64 cells more are overwritten.
 int32_t pack(const __m512i* x, uint64_t out, uint64_t sep, bool upper, char16_t* to) {
     int32_t q = 0;
