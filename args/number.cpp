@@ -4,14 +4,6 @@
 
 namespace {
 
-// The value of c as a digit of any base up to 36, or 36 when it is none.
-uint32_t digit_value(char16_t c) {
-    if (c >= u'0' && c <= u'9') return uint32_t(c - u'0');
-    if (c >= u'A' && c <= u'Z') return uint32_t(c - u'A' + 10);
-    if (c >= u'a' && c <= u'z') return uint32_t(c - u'a' + 10);
-    return 36;
-}
-
 // The bases the syntax uses divide by a multiplication; a division instruction would cost
 // more than the digits of a short number.
 uint64_t divide_by_base(uint64_t v, uint32_t base) {

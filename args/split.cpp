@@ -1,10 +1,13 @@
 #include "args/split.h"
 
 #include <string.h>
+
+#include "args/split_blocks.h"
 #if defined(__SSE2__)
 #    include <emmintrin.h>
 #endif
 
+#include "filefuncs/bytetext/bytetext.h"
 #include "plugin/errors.h"
 #include "plugin/messages.h"
 #include "text/chars.h"
@@ -41,6 +44,7 @@ struct Splitter {
     int32_t n;  // index of the argument being filled
     int32_t k;  // characters stored for it so far
     bool quoted;
+    bool quotes_seen;  // only then can an argument end in white space where white space splits
 
     __attribute__((always_inline)) void separator() {
         // A run of separators may outgrow the table or the store. The arguments past
@@ -56,6 +60,7 @@ struct Splitter {
     __attribute__((always_inline)) Step take(char16_t c) {
         if (c == u'"') {
             quoted = !quoted;
+            quotes_seen = true;
             return STEP_ON;
         }
         bool space = text_is_space(c);
@@ -97,38 +102,48 @@ struct Splitter {
         alignas(16) char16_t text[BLOCK + 8];  // upper-cased if asked; 8 more for whole copies
     };
 
+    // Upper-cases the ASCII letters of x if asked, into the block's text at i.
+    __attribute__((always_inline)) static void keep_text(__m128i x, uint32_t options, Block& b, int i) {
+        if (options & SPLIT_UPPERCASE) {
+            const __m128i lower =
+                _mm_cmplt_epi16(_mm_sub_epi16(x, _mm_set1_epi16('a' - 0x8000)), _mm_set1_epi16(26 - 0x8000));
+            x = _mm_sub_epi16(x, _mm_and_si128(lower, _mm_set1_epi16(32)));
+        }
+        _mm_store_si128(reinterpret_cast<__m128i*>(b.text + i), x);
+    }
+
     // Reads up to 64 characters from an address aligned to 16 bytes, 8 at a time, and no
     // further than the 8 that hold the text's NUL. An aligned read of 16 bytes never
     // crosses into a page the text does not reach, but it does read past the NUL, which
-    // is why the address sanitizer is kept out of this one routine.
+    // is why the address sanitizer is kept out of this one routine. Sixteen characters
+    // are classified at once as bytes: packing saturates everything from U+0080 on to
+    // 0x7F or below zero, both counted with the quote as not simple (U+007F too).
     __attribute__((no_sanitize_address)) static bool load_block(const char16_t* s, uint32_t options, Block& b) {
         uint64_t masks[4] = {0, 0, 0, 0};  // space, comma, NUL, quote or non-ASCII
-        const __m128i flip = _mm_set1_epi16(-0x8000);
         const __m128i zero = _mm_setzero_si128();
-        for (int v = 0; v < BLOCK / 8; ++v) {
-            __m128i x = _mm_load_si128(reinterpret_cast<const __m128i*>(s + 8 * v));
-            __m128i control = _mm_cmplt_epi16(_mm_xor_si128(_mm_sub_epi16(x, _mm_set1_epi16(9)), flip),
-                                              _mm_set1_epi16(5 - 0x8000));  // U+0009 to U+000D
-            __m128i m[4];
-            m[0] = _mm_or_si128(control, _mm_cmpeq_epi16(x, _mm_set1_epi16(' ')));
-            m[1] = _mm_cmpeq_epi16(x, _mm_set1_epi16(','));
-            m[2] = _mm_cmpeq_epi16(x, zero);
-            m[3] = _mm_or_si128(_mm_cmpeq_epi16(x, _mm_set1_epi16('"')),
-                                _mm_cmpgt_epi16(_mm_xor_si128(x, flip), _mm_set1_epi16(0x7F - 0x8000)));
-            if (options & SPLIT_UPPERCASE) {
-                __m128i lower = _mm_cmplt_epi16(_mm_xor_si128(_mm_sub_epi16(x, _mm_set1_epi16('a')), flip),
-                                                _mm_set1_epi16(26 - 0x8000));
-                x = _mm_sub_epi16(x, _mm_and_si128(lower, _mm_set1_epi16(32)));
-            }
-            _mm_store_si128(reinterpret_cast<__m128i*>(b.text + 8 * v), x);
-            for (int i = 0; i < 4; ++i)
-                masks[i] |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_packs_epi16(m[i], zero)))) << (8 * v);
-            if (masks[2]) break;  // the text ends in these 8
+        for (int v = 0; v < BLOCK; v += 16) {
+            const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i*>(s + v));
+            const bool ends = _mm_movemask_epi8(_mm_cmpeq_epi16(x, zero)) != 0;
+            const __m128i y = ends ? zero : _mm_load_si128(reinterpret_cast<const __m128i*>(s + v + 8));
+            keep_text(x, options, b, v);
+            keep_text(y, options, b, v + 8);
+            const __m128i c = _mm_packs_epi16(x, y);
+            const __m128i m[4] = {
+                _mm_or_si128(_mm_cmpeq_epi8(c, _mm_set1_epi8(' ')),
+                             _mm_and_si128(_mm_cmpgt_epi8(c, _mm_set1_epi8(8)), _mm_cmplt_epi8(c, _mm_set1_epi8(14)))),
+                _mm_cmpeq_epi8(c, _mm_set1_epi8(',')),
+                _mm_cmpeq_epi8(c, zero),
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, _mm_set1_epi8('"')), _mm_cmplt_epi8(c, zero)),
+                             _mm_cmpeq_epi8(c, _mm_set1_epi8(0x7F))),
+            };
+            for (int i = 0; i < 4; ++i) masks[i] |= uint64_t(uint32_t(_mm_movemask_epi8(m[i]))) << v;
+            if (masks[2]) break;  // the text ends in these 16
         }
         b.space = masks[0];
         b.comma = masks[1];
         b.end = masks[2];
-        return masks[3] == 0;
+        const uint64_t before_end = b.end ? (b.end & (0 - b.end)) - 1 : ~uint64_t(0);
+        return (masks[3] & before_end) == 0;
     }
 
     // The block's characters from the first on, by the same rules as take(). Returns
@@ -187,6 +202,82 @@ struct Splitter {
         return STEP_ON;
     }
 
+    // Where white space splits, a block's separators are known from its masks alone: white
+    // space after an argument's character, and commas. Each argument's characters in the
+    // block are then the run just before its separator, copied whole. Returns BLOCK when
+    // the block is taken, -1 at the text's end, or, when a separator filled the table, the
+    // index from which the rest of the block is left to take().
+    int32_t take_spaced_block(const Block& b) {
+        const uint64_t before_end = b.end ? (b.end & (0 - b.end)) - 1 : ~uint64_t(0);
+        const uint64_t sepc = (options & SPLIT_ON_COMMAS) ? b.comma & before_end : 0;
+        const uint64_t word = ~b.space & ~sepc & before_end;
+        uint64_t sep = sepc | (b.space & before_end & (word << 1 | uint64_t(k > 0)));
+        uint64_t taken = 0;  // the block's characters up to the last separator
+        while (sep) {
+            const int32_t i = __builtin_ctzll(sep);
+            sep &= sep - 1;
+            taken = (uint64_t(2) << i) - 1;
+            // The run ends before the separator and begins after the last other character.
+            const int32_t j = 63 - __builtin_clzll((~word << 1 | 1) & taken);
+            copy_run(b.text + j, i - j);
+            ++n;
+            ++p;
+            t.store[p] = 0;
+            k = 0;
+            if (n == MAX_ARGS) return i + 1;
+        }
+        const uint64_t tail = word & ~taken;
+        if (tail) {
+            const int32_t j = __builtin_ctzll(tail);
+            copy_run(b.text + j, 64 - __builtin_clzll(tail) - j);
+        }
+        if (!b.end) return BLOCK;
+        if (k > 0) ++n;
+        return -1;
+    }
+
+    // m characters of the argument being filled, and its entry as far as it got.
+    __attribute__((always_inline)) void copy_run(const char16_t* from, int32_t m) {
+        // Eight characters at once, whatever the run's length, as in take_block().
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(t.store + p),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+        for (int32_t c = 8; c < m; c += 8)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(t.store + p + c),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + c)));
+        p += m;
+        k += m;
+        t.store[p] = 0;
+        if (k > 0) {
+            t.pointers[n] = &t.store[p - k];
+            t.lengths[n] = k;
+            if (entries_in_use <= n) entries_in_use = n + 1;
+        }
+    }
+
+    // The AVX-512 kernel, from s on for as long as it takes blocks; true at the text's end.
+    bool take_wide_blocks(const char16_t*& s) {
+        SplitCursor c{p, n, k, entries_in_use};
+        bool ended;
+        s = split_blocks_avx512(s, options, c, &ended);
+        p = c.p;
+        n = c.n;
+        k = c.k;
+        entries_in_use = c.in_use;
+        return ended;
+    }
+
+    // Blocks that the AVX-512 kernel leaves (quotes, characters beyond ASCII, the store's
+    // end) are taken character by character: its blocks need no particular address.
+    Step run_wide(const char16_t* s) {
+        for (;; s += BLOCK) {
+            if (!quoted && take_wide_blocks(s)) return STEP_END;
+            for (int32_t i = 0; i < BLOCK; ++i) {
+                Step r = take(s[i]);
+                if (r != STEP_ON) return r;
+            }
+        }
+    }
+
     __attribute__((always_inline)) Step run(const char16_t* s) {
         // Character by character up to an address of whole blocks, and on over the first
         // few characters: short texts, the usual ones, end there. (A text at an odd
@@ -199,12 +290,18 @@ struct Splitter {
         for (;; s += BLOCK) {
             // Room for a whole block and the copies' overreach, and room in the table.
             bool simple = !quoted && p + BLOCK + 8 < MAX_ARG_LEN - 1;
+            int32_t from = 0;  // where the block is left to take()
             if (simple && load_block(s, options, b)) {
-                Step r = take_block(b);
-                if (r != STEP_ON) return r;
-                continue;
+                if ((options & SPLIT_ON_WHITESPACE) && n < MAX_ARGS) {
+                    from = take_spaced_block(b);
+                    if (from < 0) return STEP_END;
+                } else {
+                    Step r = take_block(b);
+                    if (r != STEP_ON) return r;
+                    continue;
+                }
             }
-            for (int32_t i = 0; i < BLOCK; ++i) {
+            for (int32_t i = from; i < BLOCK; ++i) {
                 Step r = take(s[i]);
                 if (r != STEP_ON) return r;
             }
@@ -215,21 +312,43 @@ struct Splitter {
 
 }  // namespace
 
-int32_t SplitArguments(const char16_t* text, uint32_t options) {
+bool split_path_supported(SplitPath path) {
+#if defined(__SSE2__)
+    if (path == SPLIT_PATH_AVX512) return byte_text_path_supported(BYTETEXT_AVX512);
+    return path < SPLIT_PATHS;
+#else
+    return path == SPLIT_PATH_SCALAR;
+#endif
+}
+
+int32_t split_arguments_with(SplitPath path, const char16_t* text, uint32_t options) {
     if (!text) return -1;
     ArgTable& t = ArgumentTable;
     reset_table(t);
     if (!(options & (SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS))) options |= SPLIT_ON_WHITESPACE;
 
-    Splitter split{t, options, 0, 0, 0, false};
+    Splitter split{t, options, 0, 0, 0, false, false};
     Step r = STEP_ON;
 #if defined(__SSE2__)
-    r = split.run(text);
-#else
-    for (const char16_t* s = text; r == STEP_ON; ++s) r = split.take(*s);
+    // The AVX-512 kernel splits on white space only.
+    if (path == SPLIT_PATH_AVX512 && (options & SPLIT_ON_WHITESPACE)) r = split.run_wide(text);
+    else if (path != SPLIT_PATH_SCALAR) r = split.run(text);
 #endif
+    for (const char16_t* s = text; r == STEP_ON; ++s) r = split.take(*s);
     if (r == STEP_OVERFLOW) return -1;
-    trim_arguments(t, split.n);
+    if (split.quotes_seen || !(options & SPLIT_ON_WHITESPACE)) trim_arguments(t, split.n);
     t.count = split.n;
     return split.n;
+}
+
+// The path of the byte text's kernels, which BYTEHAUL_SIMD can force, decides: there is one
+// choice of instruction set for the whole plug-in.
+int32_t SplitArguments(const char16_t* text, uint32_t options) {
+    static SplitPath chosen = SPLIT_PATHS;
+    if (chosen == SPLIT_PATHS) {
+        ByteTextPath b = byte_text_chosen_path();
+        chosen = b == BYTETEXT_SCALAR ? SPLIT_PATH_SCALAR : b == BYTETEXT_AVX512 ? SPLIT_PATH_AVX512 : SPLIT_PATH_SSE2;
+        if (!split_path_supported(chosen)) chosen = SPLIT_PATH_SCALAR;
+    }
+    return split_arguments_with(chosen, text, options);
 }

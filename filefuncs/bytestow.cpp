@@ -13,18 +13,42 @@ namespace {
 const char16_t RESULT_NOTHING_WRITTEN[] = u"0";
 const char16_t RESULT_WRITE_FAILED[] = u"-1";
 
+// A byte value's digits in base from s on, which the conversion beneath the number syntax
+// would take (in base 16 after one "0x" more); false when there are none, when anything
+// follows them, or past 32 bits.
+bool read_digits(const char16_t* s, uint32_t base, uint32_t* value) {
+    if (base == 16 && number_prefix_base(s) == 16) s += 2;
+    uint32_t d = digit_value(*s);
+    if (d >= base) return false;
+    uint64_t v = d;
+    while ((d = digit_value(*++s)) < base) {
+        v = v * base + d;
+        if (v > 0xFFFFFFFFu) return false;
+    }
+    *value = uint32_t(v);
+    return *s == 0;
+}
+
 // A byte value: "0X" hexadecimal, "0O" octal, "#" decimal, and a bare number hexadecimal.
-// False when the text is in none of these forms, too large for 32 bits, or has anything
-// after its digits.
-bool read_byte_value(const char16_t* text, uint32_t* value) {
+// False when the text (of length characters) is in none of these forms, too large for 32
+// bits, or has anything after its digits.
+bool read_byte_value(const char16_t* text, int32_t length, uint32_t* value) {
+    // One or two hexadecimal digits, the values a batch file mostly gives, can only be a
+    // bare number: every other form has a character that is no such digit.
+    if (length <= 2) {
+        const uint32_t first = digit_value(text[0]), second = length == 2 ? digit_value(text[1]) : 0;
+        if ((first | second) < 16) {
+            *value = length == 2 ? first << 4 | second : first;
+            return true;
+        }
+    }
     NumberForm form = prefixed_number(text);
     if (form.base == 0) {
         if (text[0] == u'#' && text_is_digit(text[1])) form = {10, text + 1};
         else if (text_is_hex_digit(text[0])) form = {16, text};
         else return false;
     }
-    const char16_t* end;
-    return convert_unsigned32(form.digits, form.base, value, &end) == PARSE_OK && *end == 0;
+    return read_digits(form.digits, form.base, value);
 }
 
 // Every value argument into bytes, in order; the first faulty one is reported.
@@ -32,7 +56,7 @@ bool take_values(uint8_t* bytes, uint32_t* held) {
     for (int32_t i = 1; i < ArgumentTable.count; ++i) {
         if (!arg_given(i)) continue;
         uint32_t value;
-        if (!read_byte_value(arg_text(i), &value)) {
+        if (!read_byte_value(arg_text(i), ArgumentTable.lengths[i], &value)) {
             report_argument(MSG_BAD_VALUE, i, QUOTE_AS_SPLIT);
             return false;
         }

@@ -4,6 +4,8 @@
 // Every split must keep the table's invariants. Where the rules decide the outcome (no run
 // of separators past MAX_ARGS arguments or past the last cell of the store), a model
 // written from those rules must give the same table, cell for cell, and the same report.
+// Everywhere, every path this processor runs must give the table and the report of the
+// character-by-character reference.
 #include <stdlib.h>
 #include <string.h>
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "args/split.h"
+#include "args/split_blocks.h"
 #include "fuzz/harness.h"
 #include "text/chars.h"
 
@@ -137,6 +140,46 @@ void compare_with_model(int32_t result, const Model& m, const std::u16string& te
     FUZZ_CHECK(report == expected, ctx() + "\nreport [" + report + "]\nmodel  [" + expected + "]");
 }
 
+// A split's outcome by one path: the table as offsets into the store, and the report.
+struct Outcome {
+    int32_t result, count;
+    int32_t offset[MAX_ARGS];  // -1: null pointer
+    int32_t length[MAX_ARGS];
+    char16_t store[MAX_ARG_LEN];
+    std::string report;
+};
+
+void split_by(SplitPath path, const char16_t* input, uint32_t options, Outcome& o) {
+    capture_begin();
+    o.result = split_arguments_with(path, input, options);
+    o.report = capture_end();
+    const ArgTable& t = ArgumentTable;
+    o.count = t.count;
+    for (int32_t i = 0; i < MAX_ARGS; ++i) {
+        o.offset[i] = t.pointers[i] ? int32_t(t.pointers[i] - t.store) : -1;
+        o.length[i] = t.lengths[i];
+    }
+    memcpy(o.store, t.store, sizeof o.store);
+}
+
+void compare_paths(const Outcome& want, const Outcome& got, SplitPath path, const std::u16string& text,
+                   uint32_t options) {
+    auto ctx = [&] { return context(text, options) + "\npath " + std::to_string(path); };
+    FUZZ_CHECK(got.result == want.result && got.count == want.count,
+               ctx() + "\nresult " + std::to_string(got.result) + ", reference " + std::to_string(want.result));
+    FUZZ_CHECK(got.report == want.report, ctx() + "\nreport [" + got.report + "]\nreference [" + want.report + "]");
+    for (int32_t i = 0; i < MAX_ARGS; ++i) {
+        FUZZ_CHECK(got.offset[i] == want.offset[i] && got.length[i] == want.length[i],
+                   ctx() + "\nargument " + std::to_string(i) + ": length " + std::to_string(got.length[i]) + " at " +
+                       std::to_string(got.offset[i]) + "; reference length " + std::to_string(want.length[i]) + " at " +
+                       std::to_string(want.offset[i]));
+        if (want.offset[i] >= 0)
+            FUZZ_CHECK(memcmp(got.store + want.offset[i], want.store + want.offset[i],
+                              size_t(want.length[i] + 1) * sizeof(char16_t)) == 0,
+                       ctx() + "\nargument " + std::to_string(i) + " stored differently");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -152,6 +195,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The text in a block of its own size, so that reading past its NUL is caught too.
     char16_t* input = exact_buffer(text.size() + 1, text);
+    static Outcome reference, other;
+    split_by(SPLIT_PATH_SCALAR, input, options, reference);
+    for (uint32_t p = SPLIT_PATH_SCALAR + 1; p < SPLIT_PATHS; ++p) {
+        if (!split_path_supported(SplitPath(p))) continue;
+        split_by(SplitPath(p), input, options, other);
+        compare_paths(reference, other, SplitPath(p), text, options);
+    }
+
     capture_begin();
     int32_t result = SplitArguments(input, options);
     std::string report = capture_end();

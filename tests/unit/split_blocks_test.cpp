@@ -1,7 +1,8 @@
 // The splitter takes simple stretches of a text 64 characters at a time: held here against
 // the rules applied one character at a time, on texts whose blocks meet every case (long
 // blank runs, a full table, quotes and non-ASCII characters between simple blocks, the
-// store's end), and on texts that end at the very end of readable memory.
+// store's end), and on texts that end at the very end of readable memory. Every path this
+// processor runs is held to them, not only the one SplitArguments chose.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "args/split.h"
+#include "args/split_blocks.h"
 #include "tests/support/support.h"
 
 #if defined(_WIN32)
@@ -26,6 +28,8 @@ bool is_space(char16_t c) { return (c >= 9 && c <= 13) || c == 0x20 || c == 0xA0
 // or an overflow.
 struct Model {
     bool overflow = false;
+    int32_t overflow_at = 0;  // the store cell reported
+    int32_t cells = 0;        // the store cells a split without overflow took
     std::vector<std::u16string> args;
     std::vector<bool> stored;
 };
@@ -57,6 +61,7 @@ Model split_by_rules(const std::u16string& text, uint32_t options) {
         }
         if (p >= MAX_ARG_LEN - 1) {
             m.overflow = true;
+            m.overflow_at = p;
             return m;
         }
         if (n >= MAX_ARGS) continue;
@@ -66,6 +71,7 @@ Model split_by_rules(const std::u16string& text, uint32_t options) {
         ++k;
         ++p;
     }
+    m.cells = p;
     for (int32_t i = 0; i < n; ++i) {
         while (!args[i].empty() && is_space(args[i].back())) args[i].pop_back();
         m.args.push_back(args[i]);
@@ -74,15 +80,24 @@ Model split_by_rules(const std::u16string& text, uint32_t options) {
     return m;
 }
 
-void expect_rules(const std::u16string& text, uint32_t options, const std::string& what) {
-    Model want = split_by_rules(text, options);
+std::vector<SplitPath> supported_paths() {
+    std::vector<SplitPath> paths;
+    for (uint32_t p = 0; p < SPLIT_PATHS; ++p)
+        if (split_path_supported(SplitPath(p))) paths.push_back(SplitPath(p));
+    return paths;
+}
+
+// The text as held at the address given.
+void expect_rules_on(SplitPath path, const Model& want, const char16_t* text, uint32_t options,
+                     const std::string& what) {
     capture_begin();
-    int32_t got = SplitArguments(text.c_str(), options);
+    int32_t got = split_arguments_with(path, text, options);
     Captured report = capture_end();
-    std::string label = what + ", options " + std::to_string(options) + ", length " + std::to_string(text.size());
+    std::string label = what + ", path " + std::to_string(path) + ", options " + std::to_string(options);
     if (want.overflow) {
         ASSERT_EQ(got, -1) << label;
-        EXPECT_NE(report.err.find("Buffer overflow: b = "), std::string::npos) << label;
+        EXPECT_NE(report.err.find("Buffer overflow: b = " + std::to_string(want.overflow_at) + ","), std::string::npos)
+            << label << ": " << report.err;
         return;
     }
     EXPECT_EQ(report.err, "") << label;
@@ -94,6 +109,12 @@ void expect_rules(const std::u16string& text, uint32_t options, const std::strin
             ASSERT_TRUE(std::u16string(ArgumentTable.pointers[i]) == want.args[i]) << label << ", argument " << i;
         }
     }
+}
+
+void expect_rules(const std::u16string& text, uint32_t options, const std::string& what) {
+    Model want = split_by_rules(text, options);
+    for (SplitPath path : supported_paths())
+        expect_rules_on(path, want, text.c_str(), options, what + ", length " + std::to_string(text.size()));
 }
 
 const uint32_t OPTION_SETS[] = {SPLIT_ON_COMMAS, SPLIT_ON_WHITESPACE, SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS,
@@ -137,6 +158,16 @@ TEST(SplitBlocks, PastAFullTable) {
             text += tail;
             for (uint32_t options : OPTION_SETS) expect_rules(text, options, "full table");
         }
+    // Commas past the full table up to the store's last cells, and a character: it fits, or
+    // it overflows at exactly the cell the commas took it to.
+    for (uint32_t options : OPTION_SETS) {
+        std::u16string text;
+        for (int i = 0; i < 1100; ++i) text += i % 3 ? u"v, " : u"w ";
+        const int32_t cells = split_by_rules(text, options).cells;
+        for (int32_t extra = -2; extra <= 2; ++extra)
+            expect_rules(text + std::u16string(size_t(MAX_ARG_LEN - 1 - cells + extra), u',') + u"x", options,
+                         "commas to the store's end " + std::to_string(extra));
+    }
 }
 
 // Two pages, the second unreadable; returns the start of the second.
@@ -161,22 +192,22 @@ TEST(SplitPageEnd, TextsEndingAtAnUnreadablePage) {
     size_t page;
     char16_t* end = guarded_end(&page);
     ASSERT_NE(end, nullptr);
-    const std::u16string words = u"0x10 #20 30, 40 \t \"5 0\" AB,cd ef";
-    for (size_t length = 0; length < 300; ++length) {
-        std::u16string text;
-        while (text.size() < length) text += words;
-        text.resize(length);
-        char16_t* at = end - (length + 1);
-        text.copy(at, length);
-        at[length] = 0;
-        const uint32_t option_sets[] = {SPLIT_ON_COMMAS, SPLIT_ON_WHITESPACE,
-                                        SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE};
-        for (uint32_t options : option_sets) {
-            int32_t n = SplitArguments(at, options);
-            ASSERT_GE(n, 0) << "length " << length;
-            int32_t stored = 0;
-            for (int32_t i = 0; i < n; ++i) stored += ArgumentTable.lengths[i];
-            EXPECT_LE(size_t(stored), length) << "length " << length;
+    // With quotes, and without: blocks taken whole run up to the page's end too.
+    for (const std::u16string words : {u"0x10 #20 30, 40 \t \"5 0\" AB,cd ef", u"0x10 #20 30, 40 \t AB,cd ef,, "}) {
+        for (size_t length = 0; length < 300; ++length) {
+            std::u16string text;
+            while (text.size() < length) text += words;
+            text.resize(length);
+            char16_t* at = end - (length + 1);
+            text.copy(at, length);
+            at[length] = 0;
+            const uint32_t option_sets[] = {SPLIT_ON_COMMAS, SPLIT_ON_WHITESPACE,
+                                            SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE};
+            for (uint32_t options : option_sets) {
+                Model want = split_by_rules(text, options);
+                for (SplitPath path : supported_paths())
+                    expect_rules_on(path, want, at, options, "page end, length " + std::to_string(length));
+            }
         }
     }
 }
