@@ -131,4 +131,48 @@ constexpr CompressLayout compress_layout(uint32_t code) {
     return s;
 }
 
+// The decimal notations for paths without a compress: a byte shuffle a group of pieces.
+// Each byte's digits sit in a field of 4 characters "shto" (sign, hundreds, tens, ones); a
+// group's fields fill 16 bytes, and a shuffle control picked by what each piece shows
+// (its digits, its sign) closes them up into the group's text. Code 0 takes 4 pieces a
+// group, its fields' first character a space that ends each piece. Codes 3 and 4 take 3, up
+// to 5 characters each: the fourth field is a dummy whose sign place holds their spaces.
+//
+// A group's index is the sum over its pieces of weight * state, where a piece's state is
+// its digits less one, plus 3 for a minus sign in code 3 (code 4 always shows its sign).
+struct DecimalGroups {
+    uint8_t pieces, states;
+    uint8_t weight[4];
+    uint16_t entries;
+    uint8_t most;                    // characters a group's text takes at most
+    alignas(16) uint8_t control[216][16];
+    uint8_t length[216];             // characters of the group's text
+};
+
+constexpr DecimalGroups decimal_groups(uint32_t code) {
+    DecimalGroups g{};
+    g.pieces = code == 0 ? 4 : 3;
+    g.states = code == 3 ? 6 : 3;
+    g.entries = 1;
+    for (uint32_t i = 0; i < g.pieces; ++i) {
+        g.weight[i] = uint8_t(g.entries);
+        g.entries = uint16_t(g.entries * g.states);
+    }
+    g.most = uint8_t(g.pieces * (code == 0 ? 4 : 5));
+    for (uint32_t e = 0; e < g.entries; ++e) {
+        uint32_t at = 0, rest = e;
+        for (uint32_t i = 0; i < g.pieces; ++i) {
+            const uint32_t state = rest % g.states, shown = state % 3 + 1;
+            rest /= g.states;
+            const bool sign = code == 4 || (code == 3 && state >= 3);
+            if (sign) g.control[e][at++] = uint8_t(4 * i);
+            for (uint32_t d = 4 - shown; d < 4; ++d) g.control[e][at++] = uint8_t(4 * i + d);
+            g.control[e][at++] = uint8_t(code == 0 ? 4 * i : 12);
+        }
+        g.length[e] = uint8_t(at);
+        while (at < 16) g.control[e][at++] = ZERO_LANE;
+    }
+    return g;
+}
+
 }  // namespace bytetext
