@@ -1,12 +1,14 @@
 // AVX-512 (F, BW and VBMI2, with BMI2): the decimal notations laid out in slots of
-// fixed places and closed up with a compress instead of being copied piece by piece.
+// fixed places and closed up with a byte compress instead of being copied piece by piece.
 // Built with the matching -m flags; run only where the processor has them and the system
 // saves the ZMM and mask state.
 #include <immintrin.h>
 
-// GCC 12's own _mm512_inserti64x4 starts from an undefined register and then warns of it.
+// GCC 12's own _mm512_inserti64x4 (behind _mm512_zextsi256_si512 too) starts from an undefined
+// register and then warns of it.
 #if defined(__GNUC__) && !defined(__clang__)
 #    pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#    pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
 
 #include "filefuncs/bytetext/layout.h"
@@ -16,52 +18,109 @@ namespace {
 
 using namespace bytetext;
 
-// Codes 0, 3 and 4, 16 bytes a block: hundreds, tens and ones by multiply and shift
-// (v * 41 >> 12 is v / 100 and v * 205 >> 11 is v / 10 for 0 to 255), laid out in slots of
-// fixed places and closed up by a compress that keeps what each byte's piece shows.
+// Per block of a pair: words 2k and 2k + 1 from the k-th words of the block in two
+// registers, a byte's two words side by side.
+struct Interleave {
+    alignas(64) uint16_t index[2][32];
+};
+constexpr Interleave interleave() {
+    Interleave s{};
+    for (uint32_t b = 0; b < 2; ++b)
+        for (uint32_t k = 0; k < 16; ++k) {
+            s.index[b][2 * k] = uint16_t(16 * b + k);
+            s.index[b][2 * k + 1] = uint16_t(32 + 16 * b + k);
+        }
+    return s;
+}
+constexpr Interleave INTERLEAVE = interleave();
+
+// Codes 3 and 4 take 12 bytes a block, spread so that every fourth lane is a dummy of 0
+// (its field's sign place then holds the space: ' ' there instead of '+').
+alignas(32) constexpr uint8_t SPREAD[32] = {0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LANE, 6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE,
+                                            0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LANE, 6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE};
+alignas(32) constexpr uint8_t SIGN_BASE[32] = {'+', '+', '+', ' ', '+', '+', '+', ' ', '+', '+', '+', ' ', '+', '+', '+', ' ',
+                                               '+', '+', '+', ' ', '+', '+', '+', ' ', '+', '+', '+', ' ', '+', '+', '+', ' '};
+
+// A constant the compiler cannot see: it would otherwise turn each multiply by it into
+// several shifts and adds, which here cost more than the multiply.
+inline __m512i opaque_words(short value) {
+    __m512i v = _mm512_set1_epi16(value);
+    __asm__("" : "+v"(v));
+    return v;
+}
+
+struct Pair {
+    __m512i slots[2];    // per block (layout.h, CompressLayout)
+    __m512i magnitude;   // 16-bit, one lane a byte, the two blocks' 16 lanes each
+    uint32_t negative;   // one bit a lane: a minus sign
+};
+
+// The slots of two blocks from their bytes. Digits by multiply and shift: m * 6554 >> 16 is
+// m / 10 for 0 to 255.
+template <uint32_t Code>
+Pair pair_of(const uint8_t* bytes, size_t block, __m512i tenth, __m512i k2559, __m512i k10) {
+    static constexpr CompressLayout layout = compress_layout(Code);
+    Pair p;
+    __m512i first, second;  // the words of each byte: hundreds | tens, ones | space for code 0
+    if constexpr (Code == 0) {
+        const __m512i m = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes)));
+        const __m512i q = _mm512_mulhi_epu16(m, tenth);
+        const __m512i h = _mm512_mulhi_epu16(q, tenth);
+        // hundreds + 256 tens = 256 q - 2559 h
+        first = _mm512_add_epi16(_mm512_sub_epi16(_mm512_slli_epi16(q, 8), _mm512_mullo_epi16(h, k2559)),
+                                 _mm512_set1_epi16(0x3030));
+        second = _mm512_add_epi16(_mm512_sub_epi16(m, _mm512_mullo_epi16(q, k10)), _mm512_set1_epi16(0x2030));
+        p.magnitude = m;
+        p.negative = 0;
+    } else {
+        __m256i x = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block)), 1);
+        x = _mm256_shuffle_epi8(x, _mm256_load_si256(reinterpret_cast<const __m256i*>(SPREAD)));
+        const __m256i sign =
+            _mm256_add_epi8(_mm256_load_si256(reinterpret_cast<const __m256i*>(SIGN_BASE)),
+                            _mm256_and_si256(_mm256_cmpgt_epi8(_mm256_setzero_si256(), x), _mm256_set1_epi8('-' - '+')));
+        const __m512i m = _mm512_cvtepu8_epi16(_mm256_abs_epi8(x));  // -128 gives 0x80, taken as unsigned
+        const __m512i q = _mm512_mulhi_epu16(m, tenth);
+        const __m512i h = _mm512_mulhi_epu16(q, tenth);
+        // sign + 256 hundreds; tens + 256 ones = 256 m - 2559 q - 10 h
+        first = _mm512_add_epi16(_mm512_cvtepu8_epi16(sign),
+                                 _mm512_add_epi16(_mm512_slli_epi16(h, 8), _mm512_set1_epi16(0x3000)));
+        second = _mm512_sub_epi16(_mm512_add_epi16(_mm512_slli_epi16(m, 8), _mm512_set1_epi16(0x3030)),
+                                  _mm512_add_epi16(_mm512_mullo_epi16(q, k2559), _mm512_mullo_epi16(h, k10)));
+        p.magnitude = m;
+        p.negative = uint32_t(_mm256_movemask_epi8(x));
+    }
+    for (uint32_t b = 0; b < 2; ++b) {
+        p.slots[b] = _mm512_permutex2var_epi16(first, _mm512_load_si512(INTERLEAVE.index[b]), second);
+        if constexpr (Code != 0) p.slots[b] = _mm512_shuffle_epi8(p.slots[b], _mm512_load_si512(layout.shuffle));
+    }
+    return p;
+}
+
+// Codes 0, 3 and 4, two blocks at a time: each block's slots closed up by one byte compress
+// that keeps what each piece shows, then widened to characters.
 template <uint32_t Code>
 size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
     static constexpr CompressLayout layout = compress_layout(Code);
-    const size_t block_text = 16 * layout.slot;  // the most a block's pieces take
-    const __m256i zero_digit = _mm256_set1_epi16('0');
-    const __m512i spaces = _mm512_set1_epi16(' ');
+    const __m512i tenth = _mm512_set1_epi16(6554), k2559 = opaque_words(2559), k10 = opaque_words(10);
     size_t i = 0;
-    // A block only where its pieces surely fit and the last register stored ends below cap.
-    for (; i + 16 <= n && at + block_text + 32 <= cap; i += 16) {
-        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        __m256i magnitude, sign;
-        uint32_t signs;  // one bit a byte: the piece shows a sign
-        if constexpr (Code == 0) {
-            magnitude = _mm256_cvtepu8_epi16(x);
-            sign = _mm256_set1_epi16(' ');  // code 0 has no sign place: its spaces come from here
-            signs = 0;
-        } else {
-            __m256i value = _mm256_cvtepi8_epi16(x);
-            magnitude = _mm256_abs_epi16(value);
-            __m256i negative = _mm256_cmpgt_epi16(_mm256_setzero_si256(), value);
-            sign = _mm256_add_epi16(_mm256_set1_epi16('+'), _mm256_and_si256(negative, _mm256_set1_epi16('-' - '+')));
-            signs = Code == 4 ? 0xFFFF : uint32_t(_mm_movemask_epi8(x));
-        }
-        __m256i hundreds = _mm256_srli_epi16(_mm256_mullo_epi16(magnitude, _mm256_set1_epi16(41)), 12);
-        __m256i rest = _mm256_sub_epi16(magnitude, _mm256_mullo_epi16(hundreds, _mm256_set1_epi16(100)));
-        __m256i tens = _mm256_srli_epi16(_mm256_mullo_epi16(rest, _mm256_set1_epi16(205)), 11);
-        __m256i ones = _mm256_sub_epi16(rest, _mm256_mullo_epi16(tens, _mm256_set1_epi16(10)));
-        const __m512i wide = _mm512_zextsi256_si512(magnitude);
-        const uint32_t shows_tens = _mm512_cmpgt_epi16_mask(wide, _mm512_set1_epi16(9));
-        const uint32_t shows_hundreds = _mm512_cmpgt_epi16_mask(wide, _mm512_set1_epi16(99));
-        const __m512i a = _mm512_inserti64x4(_mm512_zextsi256_si512(_mm256_add_epi16(hundreds, zero_digit)),
-                                             _mm256_add_epi16(tens, zero_digit), 1);
-        const __m512i b = _mm512_inserti64x4(_mm512_zextsi256_si512(_mm256_add_epi16(ones, zero_digit)), sign, 1);
-#pragma GCC unroll 3
-        for (uint32_t v = 0; v < layout.vectors; ++v) {
-            const uint32_t first = v * layout.per_vector;
-            __m512i slots = _mm512_permutex2var_epi16(a, _mm512_loadu_si512(layout.index[v]), b);
-            if constexpr (Code != 0) slots = _mm512_mask_mov_epi16(slots, layout.spaces[v], spaces);
-            uint32_t keep = layout.always[v] | _pdep_u32(shows_tens >> first, layout.tens[v]) |
-                            _pdep_u32(shows_hundreds >> first, layout.hundreds[v]);
-            if constexpr (Code != 0) keep |= _pdep_u32(signs >> first, layout.signs[v]);
-            _mm512_storeu_si512(out + at, _mm512_maskz_compress_epi16(keep, slots));
-            at += size_t(__builtin_popcount(keep));
+    // Two blocks only where the bytes loaded are there and the four registers stored (two of
+    // 64 characters a block, more than its text) end below cap.
+    for (; i + layout.block + 16 <= n && at + 128 < cap; i += 2 * layout.block) {
+        const Pair p = pair_of<Code>(bytes + i, layout.block, tenth, k2559, k10);
+        const uint32_t shows_tens = _mm512_cmpgt_epi16_mask(p.magnitude, _mm512_set1_epi16(9));
+        const uint32_t shows_hundreds = _mm512_cmpgt_epi16_mask(p.magnitude, _mm512_set1_epi16(99));
+#pragma GCC unroll 2
+        for (uint32_t b = 0; b < 2; ++b) {
+            const uint32_t lanes = 16 * b;
+            uint64_t keep = layout.always | _pdep_u64(shows_tens >> lanes, layout.tens) |
+                            _pdep_u64(shows_hundreds >> lanes, layout.hundreds);
+            if constexpr (Code == 3) keep |= _pdep_u64(p.negative >> lanes, layout.signs);
+            const __m512i text = _mm512_maskz_compress_epi8(keep, p.slots[b]);
+            _mm512_storeu_si512(out + at, _mm512_cvtepu8_epi16(_mm512_castsi512_si256(text)));
+            _mm512_storeu_si512(out + at + 32, _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(text, 1)));
+            at += size_t(__builtin_popcountll(keep));
         }
     }
     size_t rest_done = 0;

@@ -72,62 +72,50 @@ constexpr ShuffleLayout shuffle_layout(uint32_t code) {
     return s;
 }
 
-// The decimal notations (codes 0, 3, 4) as slots of fixed places that a compress then
-// closes up: code 0 "htp " (4 characters: hundreds, tens, ones, space), codes 3 and 4
-// "shto " (5: the sign first). Each register of 32 characters holds the slots of
-// `per_vector` bytes; a block is 16 bytes.
+// The decimal notations (codes 0, 3, 4) for AVX-512: a block's pieces in slots of fixed
+// places, one byte a place, that a byte compress closes up. Code 0 takes 16 bytes a block in
+// slots "hto " (hundreds, tens, ones, space); codes 3 and 4 take 12, spread as for
+// DecimalGroups below (a dummy after every 3), their fields "shto" shuffled within each
+// 16-byte lane into 3 slots "shto " and a pad. Either way a block's slots fill 64 bytes.
 //
-// The places are drawn from two registers of 16-bit lanes: A = hundreds (16) | tens (16),
-// B = ones (16) | signs (16), indexes 0-31 and 32-63 of a two-source permute.
-//
-// Which lanes a piece keeps: the ones and the space always; the tens, hundreds and sign
-// where the byte shows them. Per register, the lanes of each place, one bit a byte in
-// byte order, so that a bit deposit spreads one bit a byte (tens shown, say) over them.
+// Which places a piece keeps: the ones and the space always; the tens, hundreds and sign
+// where the byte shows them. Per place, the slots' bits, one a lane of 16 (the dummies'
+// bits fall on the pads), so that a bit deposit spreads one bit a lane over them.
 struct CompressLayout {
-    uint8_t slot, per_vector, vectors;
-    alignas(64) uint16_t index[3][32];  // two-source permute of A and B
-    uint32_t spaces[3];                 // lanes that hold the space
-    uint32_t signs[3], hundreds[3], tens[3], always[3];
+    uint8_t block;                    // bytes a block
+    alignas(64) uint8_t shuffle[64];  // codes 3 and 4: per 16-byte lane, fields to slots
+    uint64_t always, signs, hundreds, tens;
 };
 
 constexpr CompressLayout compress_layout(uint32_t code) {
     CompressLayout s{};
-    const bool sign = (code & 7) != 0;
-    s.slot = sign ? 5 : 4;
-    s.per_vector = uint8_t(32 / s.slot);
-    s.vectors = uint8_t((16 + s.per_vector - 1) / s.per_vector);
-    for (uint32_t v = 0; v < s.vectors; ++v) {
-        for (uint32_t c = 0; c < 32; ++c) {
-            const uint32_t byte = v * s.per_vector + c / s.slot;
-            if (c / s.slot >= s.per_vector || byte >= 16) continue;
-            // 0 sign, 1 hundreds, 2 tens, 3 ones, 4 space; code 0 has no sign place
-            const uint32_t place = c % s.slot + (sign ? 0 : 1);
-            const uint32_t lane = 1u << c;
-            switch (place) {
-            case 0:
-                s.index[v][c] = uint16_t(48 + byte);
-                s.signs[v] |= lane;
-                break;
-            case 1:
-                s.index[v][c] = uint16_t(byte);
-                s.hundreds[v] |= lane;
-                break;
-            case 2:
-                s.index[v][c] = uint16_t(16 + byte);
-                s.tens[v] |= lane;
-                break;
-            case 3:
-                s.index[v][c] = uint16_t(32 + byte);
-                s.always[v] |= lane;
-                break;
-            default:
-                s.index[v][c] = uint16_t(48 + byte);
-                s.spaces[v] |= lane;
-                s.always[v] |= lane;
-                break;
-            }
+    if (code == 0) {
+        s.block = 16;
+        for (uint32_t k = 0; k < 16; ++k) {
+            s.hundreds |= 1ull << (4 * k);
+            s.tens |= 1ull << (4 * k + 1);
+            s.always |= 3ull << (4 * k + 2);
         }
+        return s;
     }
+    s.block = 12;
+    for (uint32_t lane = 0; lane < 4; ++lane) {
+        const uint32_t pad = 16 * lane + 15;
+        for (uint32_t j = 0; j < 3; ++j) {
+            const uint32_t slot = 16 * lane + 5 * j;
+            for (uint32_t c = 0; c < 4; ++c) s.shuffle[slot + c] = uint8_t(4 * j + c);
+            s.shuffle[slot + 4] = 12;  // the dummy's sign place: a space
+            s.signs |= 1ull << slot;
+            s.hundreds |= 1ull << (slot + 1);
+            s.tens |= 1ull << (slot + 2);
+            s.always |= 3ull << (slot + 3);
+        }
+        s.shuffle[pad] = ZERO_LANE;
+        s.signs |= 1ull << pad;
+        s.hundreds |= 1ull << pad;
+        s.tens |= 1ull << pad;
+    }
+    if (code == 4) s.always |= s.signs & ~0x8000800080008000ull;
     return s;
 }
 
