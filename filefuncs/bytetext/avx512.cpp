@@ -38,8 +38,17 @@ constexpr Interleave INTERLEAVE = interleave();
 // (its field's sign place then holds the space: ' ' there instead of '+').
 alignas(32) constexpr uint8_t SPREAD[32] = {0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LANE, 6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE,
                                             0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LANE, 6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE};
-alignas(32) constexpr uint8_t SIGN_BASE[32] = {'+', '+', '+', ' ', '+', '+', '+', ' ', '+', '+', '+', ' ', '+', '+', '+', ' ',
-                                               '+', '+', '+', ' ', '+', '+', '+', ' ', '+', '+', '+', ' ', '+', '+', '+', ' '};
+// Per lane of a pair, its sign place and the hundreds' '0' above it: '+', and a space for
+// the dummies ('-' is 2 above '+').
+struct SignBase {
+    alignas(64) uint16_t words[32];
+};
+constexpr SignBase sign_base() {
+    SignBase s{};
+    for (uint32_t k = 0; k < 32; ++k) s.words[k] = uint16_t((k % 4 == 3 ? ' ' : '+') | '0' << 8);
+    return s;
+}
+constexpr SignBase SIGN_BASE = sign_base();
 
 // A constant the compiler cannot see: it would otherwise turn each multiply by it into
 // several shifts and adds, which here cost more than the multiply.
@@ -77,19 +86,17 @@ Pair pair_of(const uint8_t* bytes, size_t block, __m512i tenth, __m512i k2559, _
             _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes))),
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block)), 1);
         x = _mm256_shuffle_epi8(x, _mm256_load_si256(reinterpret_cast<const __m256i*>(SPREAD)));
-        const __m256i sign =
-            _mm256_add_epi8(_mm256_load_si256(reinterpret_cast<const __m256i*>(SIGN_BASE)),
-                            _mm256_and_si256(_mm256_cmpgt_epi8(_mm256_setzero_si256(), x), _mm256_set1_epi8('-' - '+')));
+        const __mmask32 negative = _mm256_movemask_epi8(x);
         const __m512i m = _mm512_cvtepu8_epi16(_mm256_abs_epi8(x));  // -128 gives 0x80, taken as unsigned
         const __m512i q = _mm512_mulhi_epu16(m, tenth);
         const __m512i h = _mm512_mulhi_epu16(q, tenth);
         // sign + 256 hundreds; tens + 256 ones = 256 m - 2559 q - 10 h
-        first = _mm512_add_epi16(_mm512_cvtepu8_epi16(sign),
-                                 _mm512_add_epi16(_mm512_slli_epi16(h, 8), _mm512_set1_epi16(0x3000)));
+        first = _mm512_add_epi16(_mm512_load_si512(SIGN_BASE.words), _mm512_slli_epi16(h, 8));
+        first = _mm512_mask_add_epi16(first, negative, first, _mm512_set1_epi16('-' - '+'));
         second = _mm512_sub_epi16(_mm512_add_epi16(_mm512_slli_epi16(m, 8), _mm512_set1_epi16(0x3030)),
                                   _mm512_add_epi16(_mm512_mullo_epi16(q, k2559), _mm512_mullo_epi16(h, k10)));
         p.magnitude = m;
-        p.negative = uint32_t(_mm256_movemask_epi8(x));
+        p.negative = negative;
     }
     for (uint32_t b = 0; b < 2; ++b) {
         p.slots[b] = _mm512_permutex2var_epi16(first, _mm512_load_si512(INTERLEAVE.index[b]), second);
@@ -117,9 +124,10 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
             uint64_t keep = layout.always | _pdep_u64(shows_tens >> lanes, layout.tens) |
                             _pdep_u64(shows_hundreds >> lanes, layout.hundreds);
             if constexpr (Code == 3) keep |= _pdep_u64(p.negative >> lanes, layout.signs);
-            const __m512i text = _mm512_maskz_compress_epi8(keep, p.slots[b]);
-            _mm512_storeu_si512(out + at, _mm512_cvtepu8_epi16(_mm512_castsi512_si256(text)));
-            _mm512_storeu_si512(out + at + 32, _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(text, 1)));
+            const __m512i text = _mm512_permutexvar_epi64(_mm512_set_epi64(7, 3, 6, 2, 5, 1, 4, 0),
+                                                           _mm512_maskz_compress_epi8(keep, p.slots[b]));
+            _mm512_storeu_si512(out + at, _mm512_unpacklo_epi8(text, _mm512_setzero_si512()));
+            _mm512_storeu_si512(out + at + 32, _mm512_unpackhi_epi8(text, _mm512_setzero_si512()));
             at += size_t(__builtin_popcountll(keep));
         }
     }
