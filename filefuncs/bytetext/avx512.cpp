@@ -18,38 +18,6 @@ namespace {
 
 using namespace bytetext;
 
-// Per block of a pair: words 2k and 2k + 1 from the k-th words of the block in two
-// registers, a byte's two words side by side.
-struct Interleave {
-    alignas(64) uint16_t index[2][32];
-};
-constexpr Interleave interleave() {
-    Interleave s{};
-    for (uint32_t b = 0; b < 2; ++b)
-        for (uint32_t k = 0; k < 16; ++k) {
-            s.index[b][2 * k] = uint16_t(16 * b + k);
-            s.index[b][2 * k + 1] = uint16_t(32 + 16 * b + k);
-        }
-    return s;
-}
-constexpr Interleave INTERLEAVE = interleave();
-
-// Codes 3 and 4 take 12 bytes a block, spread so that every fourth lane is a dummy of 0
-// (its field's sign place then holds the space: ' ' there instead of '+').
-alignas(32) constexpr uint8_t SPREAD[32] = {0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LANE, 6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE,
-                                            0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LANE, 6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE};
-// Per lane of a pair, its sign place and the hundreds' '0' above it: '+', and a space for
-// the dummies ('-' is 2 above '+').
-struct SignBase {
-    alignas(64) uint16_t words[32];
-};
-constexpr SignBase sign_base() {
-    SignBase s{};
-    for (uint32_t k = 0; k < 32; ++k) s.words[k] = uint16_t((k % 4 == 3 ? ' ' : '+') | '0' << 8);
-    return s;
-}
-constexpr SignBase SIGN_BASE = sign_base();
-
 // A constant the compiler cannot see: it would otherwise turn each multiply by it into
 // several shifts and adds, which here cost more than the multiply.
 inline __m512i opaque_words(short value) {
@@ -58,76 +26,57 @@ inline __m512i opaque_words(short value) {
     return v;
 }
 
-struct Pair {
-    __m512i slots[2];    // per block (layout.h, CompressLayout)
-    __m512i magnitude;   // 16-bit, one lane a byte, the two blocks' 16 lanes each
-    uint32_t negative;   // one bit a lane: a minus sign
-};
-
-// The slots of two blocks from their bytes. Digits by multiply and shift: m * 6554 >> 16 is
-// m / 10 for 0 to 255.
-template <uint32_t Code>
-Pair pair_of(const uint8_t* bytes, size_t block, __m512i tenth, __m512i k2559, __m512i k10) {
-    static constexpr CompressLayout layout = compress_layout(Code);
-    Pair p;
-    __m512i first, second;  // the words of each byte: hundreds | tens, ones | space for code 0
-    if constexpr (Code == 0) {
-        const __m512i m = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes)));
-        const __m512i q = _mm512_mulhi_epu16(m, tenth);
-        const __m512i h = _mm512_mulhi_epu16(q, tenth);
-        // hundreds + 256 tens = 256 q - 2559 h
-        first = _mm512_add_epi16(_mm512_sub_epi16(_mm512_slli_epi16(q, 8), _mm512_mullo_epi16(h, k2559)),
-                                 _mm512_set1_epi16(0x3030));
-        second = _mm512_add_epi16(_mm512_sub_epi16(m, _mm512_mullo_epi16(q, k10)), _mm512_set1_epi16(0x2030));
-        p.magnitude = m;
-        p.negative = 0;
-    } else {
-        __m256i x = _mm256_inserti128_si256(
-            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes))),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block)), 1);
-        x = _mm256_shuffle_epi8(x, _mm256_load_si256(reinterpret_cast<const __m256i*>(SPREAD)));
-        const __mmask32 negative = _mm256_movemask_epi8(x);
-        const __m512i m = _mm512_cvtepu8_epi16(_mm256_abs_epi8(x));  // -128 gives 0x80, taken as unsigned
-        const __m512i q = _mm512_mulhi_epu16(m, tenth);
-        const __m512i h = _mm512_mulhi_epu16(q, tenth);
-        // sign + 256 hundreds; tens + 256 ones = 256 m - 2559 q - 10 h
-        first = _mm512_add_epi16(_mm512_load_si512(SIGN_BASE.words), _mm512_slli_epi16(h, 8));
-        first = _mm512_mask_add_epi16(first, negative, first, _mm512_set1_epi16('-' - '+'));
-        second = _mm512_sub_epi16(_mm512_add_epi16(_mm512_slli_epi16(m, 8), _mm512_set1_epi16(0x3030)),
-                                  _mm512_add_epi16(_mm512_mullo_epi16(q, k2559), _mm512_mullo_epi16(h, k10)));
-        p.magnitude = m;
-        p.negative = negative;
-    }
-    for (uint32_t b = 0; b < 2; ++b) {
-        p.slots[b] = _mm512_permutex2var_epi16(first, _mm512_load_si512(INTERLEAVE.index[b]), second);
-        if constexpr (Code != 0) p.slots[b] = _mm512_shuffle_epi8(p.slots[b], _mm512_load_si512(layout.shuffle));
-    }
-    return p;
-}
-
-// Codes 0, 3 and 4, two blocks at a time: each block's slots closed up by one byte compress
-// that keeps what each piece shows, then widened to characters.
+// Codes 0, 3 and 4, a pass of 2 or 3 registers of slots (layout.h, CompressLayout): digits
+// by multiply and shift (m * 6554 >> 16 is m / 10 for 0 to 255), each register closed up by
+// one byte compress that keeps what each piece shows, then widened to characters (a qword
+// permute puts each 16-byte lane's two halves a half-register apart, for the unpacks).
 template <uint32_t Code>
 size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
     static constexpr CompressLayout layout = compress_layout(Code);
     const __m512i tenth = _mm512_set1_epi16(6554), k2559 = opaque_words(2559), k10 = opaque_words(10);
+    const __m512i halves = _mm512_set_epi64(7, 3, 6, 2, 5, 1, 4, 0), zero = _mm512_setzero_si512();
     size_t i = 0;
-    // Two blocks only where the bytes loaded are there and the four registers stored (two of
-    // 64 characters a block, more than its text) end below cap.
-    for (; i + layout.block + 16 <= n && at + 128 < cap; i += 2 * layout.block) {
-        const Pair p = pair_of<Code>(bytes + i, layout.block, tenth, k2559, k10);
-        const uint32_t shows_tens = _mm512_cmpgt_epi16_mask(p.magnitude, _mm512_set1_epi16(9));
-        const uint32_t shows_hundreds = _mm512_cmpgt_epi16_mask(p.magnitude, _mm512_set1_epi16(99));
-#pragma GCC unroll 2
-        for (uint32_t b = 0; b < 2; ++b) {
-            const uint32_t lanes = 16 * b;
+    // A pass only where its 32 bytes are there and the registers stored (64 characters each,
+    // more than a register's text) end below cap.
+    for (; i + 32 <= n && at + 64 * layout.registers < cap; i += layout.per_pass) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
+        __m512i m, first, second;  // magnitudes, and the words of each slot
+        uint32_t negative = 0;
+        if constexpr (Code == 0) {
+            m = _mm512_cvtepu8_epi16(x);
+        } else {
+            const __m512i value = _mm512_cvtepi8_epi16(x);
+            m = _mm512_abs_epi16(value);
+            negative = _mm512_movepi16_mask(value);
+        }
+        const __m512i q = _mm512_mulhi_epu16(m, tenth);
+        const __m512i h = _mm512_mulhi_epu16(q, tenth);
+        if constexpr (Code == 0) {
+            // hundreds + 256 tens = 256 q - 2559 h; the ones and a space
+            first = _mm512_add_epi16(_mm512_sub_epi16(_mm512_slli_epi16(q, 8), _mm512_mullo_epi16(h, k2559)),
+                                     _mm512_set1_epi16(0x3030));
+            second = _mm512_add_epi16(_mm512_sub_epi16(m, _mm512_mullo_epi16(q, k10)), _mm512_set1_epi16(0x2030));
+        } else {
+            // sign + 256 hundreds ('-' is 2 above '+'); tens + 256 ones = 256 m - 2559 q - 10 h
+            first = _mm512_add_epi16(_mm512_slli_epi16(h, 8), _mm512_set1_epi16(Code == 3 ? 0x302D : 0x302B));
+            if constexpr (Code == 4) first = _mm512_mask_add_epi16(first, negative, first, _mm512_set1_epi16(2));
+            second = _mm512_sub_epi16(
+                _mm512_add_epi16(_mm512_slli_epi16(m, 8), _mm512_set1_epi16(0x3030)),
+                _mm512_add_epi16(_mm512_mullo_epi16(q, k2559), _mm512_mullo_epi16(h, k10)));
+        }
+        const uint32_t shows_tens = _mm512_cmpgt_epu16_mask(m, _mm512_set1_epi16(9));
+        const uint32_t shows_hundreds = _mm512_cmpgt_epu16_mask(m, _mm512_set1_epi16(99));
+#pragma GCC unroll 3
+        for (uint32_t r = 0; r < layout.registers; ++r) {
+            const uint32_t lanes = r * layout.per_register;
+            __m512i slots = _mm512_permutex2var_epi16(first, _mm512_load_si512(layout.index[r]), second);
+            if constexpr (Code != 0) slots = _mm512_mask_mov_epi16(slots, layout.spaces, _mm512_set1_epi16(' '));
             uint64_t keep = layout.always | _pdep_u64(shows_tens >> lanes, layout.tens) |
                             _pdep_u64(shows_hundreds >> lanes, layout.hundreds);
-            if constexpr (Code == 3) keep |= _pdep_u64(p.negative >> lanes, layout.signs);
-            const __m512i text = _mm512_permutexvar_epi64(_mm512_set_epi64(7, 3, 6, 2, 5, 1, 4, 0),
-                                                           _mm512_maskz_compress_epi8(keep, p.slots[b]));
-            _mm512_storeu_si512(out + at, _mm512_unpacklo_epi8(text, _mm512_setzero_si512()));
-            _mm512_storeu_si512(out + at + 32, _mm512_unpackhi_epi8(text, _mm512_setzero_si512()));
+            if constexpr (Code == 3) keep |= _pdep_u64(negative >> lanes, layout.signs);
+            const __m512i text = _mm512_permutexvar_epi64(halves, _mm512_maskz_compress_epi8(keep, slots));
+            _mm512_storeu_si512(out + at, _mm512_unpacklo_epi8(text, zero));
+            _mm512_storeu_si512(out + at + 32, _mm512_unpackhi_epi8(text, zero));
             at += size_t(__builtin_popcountll(keep));
         }
     }

@@ -72,50 +72,49 @@ constexpr ShuffleLayout shuffle_layout(uint32_t code) {
     return s;
 }
 
-// The decimal notations (codes 0, 3, 4) for AVX-512: a block's pieces in slots of fixed
-// places, one byte a place, that a byte compress closes up. Code 0 takes 16 bytes a block in
-// slots "hto " (hundreds, tens, ones, space); codes 3 and 4 take 12, spread as for
-// DecimalGroups below (a dummy after every 3), their fields "shto" shuffled within each
-// 16-byte lane into 3 slots "shto " and a pad. Either way a block's slots fill 64 bytes.
+// The decimal notations (codes 0, 3, 4) for AVX-512: each byte's piece in a slot of fixed
+// places, one byte a place, and a register of slots closed up by a byte compress. Code 0's
+// slots "hto " (hundreds, tens, ones, space) take 16 bytes a register; codes 3 and 4's
+// "shto " and a pad take 10. A pass takes 32 or 30 bytes, 2 or 3 registers.
+//
+// A slot is built of 16-bit words drawn from two registers of a word a byte, by a
+// two-source permute: code 0 "ht" and "o " (first, second); codes 3 and 4 "sh" and "to",
+// and a space put in the third word.
 //
 // Which places a piece keeps: the ones and the space always; the tens, hundreds and sign
-// where the byte shows them. Per place, the slots' bits, one a lane of 16 (the dummies'
-// bits fall on the pads), so that a bit deposit spreads one bit a lane over them.
+// where the byte shows them. Per place, the slots' bits, one a byte, so that a bit deposit
+// spreads one bit a byte (tens shown, say) over them.
 struct CompressLayout {
-    uint8_t block;                    // bytes a block
-    alignas(64) uint8_t shuffle[64];  // codes 3 and 4: per 16-byte lane, fields to slots
+    uint8_t per_register, registers, per_pass;
+    alignas(64) uint16_t index[3][32];  // the two-source permute of each register
+    uint32_t spaces;                    // codes 3 and 4: the words that hold a space
     uint64_t always, signs, hundreds, tens;
 };
 
 constexpr CompressLayout compress_layout(uint32_t code) {
     CompressLayout s{};
-    if (code == 0) {
-        s.block = 16;
-        for (uint32_t k = 0; k < 16; ++k) {
-            s.hundreds |= 1ull << (4 * k);
-            s.tens |= 1ull << (4 * k + 1);
-            s.always |= 3ull << (4 * k + 2);
+    const bool sign = code != 0;
+    const uint32_t words = sign ? 3 : 2;  // a slot's
+    s.per_register = uint8_t(32 / words);
+    s.registers = sign ? 3 : 2;
+    s.per_pass = uint8_t(s.per_register * s.registers);
+    for (uint32_t r = 0; r < s.registers; ++r)
+        for (uint32_t j = 0; j < s.per_register; ++j) {
+            s.index[r][words * j] = uint16_t(r * s.per_register + j);
+            s.index[r][words * j + 1] = uint16_t(32 + r * s.per_register + j);
         }
-        return s;
-    }
-    s.block = 12;
-    for (uint32_t lane = 0; lane < 4; ++lane) {
-        const uint32_t pad = 16 * lane + 15;
-        for (uint32_t j = 0; j < 3; ++j) {
-            const uint32_t slot = 16 * lane + 5 * j;
-            for (uint32_t c = 0; c < 4; ++c) s.shuffle[slot + c] = uint8_t(4 * j + c);
-            s.shuffle[slot + 4] = 12;  // the dummy's sign place: a space
+    for (uint32_t j = 0; j < s.per_register; ++j) {
+        const uint32_t slot = 2 * words * j;
+        if (sign) {
+            s.spaces |= 1u << (words * j + 2);
             s.signs |= 1ull << slot;
-            s.hundreds |= 1ull << (slot + 1);
-            s.tens |= 1ull << (slot + 2);
-            s.always |= 3ull << (slot + 3);
+            if (code == 4) s.always |= 1ull << slot;
         }
-        s.shuffle[pad] = ZERO_LANE;
-        s.signs |= 1ull << pad;
-        s.hundreds |= 1ull << pad;
-        s.tens |= 1ull << pad;
+        const uint32_t h = slot + (sign ? 1 : 0);
+        s.hundreds |= 1ull << h;
+        s.tens |= 1ull << (h + 1);
+        s.always |= 3ull << (h + 2);  // the ones and the space
     }
-    if (code == 4) s.always |= s.signs & ~0x8000800080008000ull;
     return s;
 }
 
