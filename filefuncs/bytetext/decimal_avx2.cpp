@@ -17,62 +17,75 @@ alignas(16) constexpr uint8_t SPREAD[16] = {0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LA
 alignas(16) constexpr uint8_t SIGN_BASE[16] = {'+', '+', '+', ' ', '+', '+', '+', ' ',
                                                '+', '+', '+', ' ', '+', '+', '+', ' '};
 
+// The fields "shto" of a block of 16 lanes, in its four groups: m their magnitudes, sign
+// their sign places. m * 6554 >> 16 is m / 10 for 0 to 255, and
+// tens + 256 * ones = 256 m - 2559 q - 10 h.
+inline void fields_of_block(__m128i m, __m128i sign, __m128i field[4]) {
+    const __m256i tenth = _mm256_set1_epi16(6554);
+    const __m256i wide = _mm256_cvtepu8_epi16(m);
+    const __m256i q = _mm256_mulhi_epu16(wide, tenth);
+    const __m256i h = _mm256_mulhi_epu16(q, tenth);
+    const __m256i tail = _mm256_add_epi16(_mm256_slli_epi16(wide, 8), _mm256_set1_epi16(0x3030));
+    const __m256i b = _mm256_sub_epi16(tail, _mm256_add_epi16(_mm256_mullo_epi16(q, _mm256_set1_epi16(2559)),
+                                                              _mm256_mullo_epi16(h, _mm256_set1_epi16(10))));
+    const __m256i a = _mm256_add_epi16(_mm256_cvtepu8_epi16(sign),
+                                       _mm256_add_epi16(_mm256_slli_epi16(h, 8), _mm256_set1_epi16(0x3000)));
+    const __m256i even = _mm256_unpacklo_epi16(a, b);  // groups 0 and 2
+    const __m256i odd = _mm256_unpackhi_epi16(a, b);   // groups 1 and 3
+    field[0] = _mm256_castsi256_si128(even);
+    field[1] = _mm256_castsi256_si128(odd);
+    field[2] = _mm256_extracti128_si256(even, 1);
+    field[3] = _mm256_extracti128_si256(odd, 1);
+}
+
+// Two blocks a pass: their states, group indexes and signs in one register.
 template <uint32_t Code>
 size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
     static constexpr DecimalGroups groups = decimal_groups(Code);
     constexpr size_t block = 4 * groups.pieces;      // bytes a block
     constexpr size_t block_text = 4 * groups.most;  // the most a block's text takes
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i weights = _mm_set1_epi32(int(groups.weight[0] | groups.weight[1] << 8 | groups.weight[2] << 16 |
-                                               uint32_t(groups.weight[3]) << 24));
-    const __m256i tenth = _mm256_set1_epi16(6554);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i weights = _mm256_set1_epi32(int(groups.weight[0] | groups.weight[1] << 8 |
+                                                  groups.weight[2] << 16 | uint32_t(groups.weight[3]) << 24));
     size_t i = 0;
-    // A block only where the 16 bytes loaded are there, and where its text and the last
-    // group's store surely end below cap.
-    for (; i + 16 <= n && at + block_text + 16 <= cap; i += block) {
-        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        __m128i m, sign, negative = zero;
+    // A pass only where the bytes loaded are there, and where its text and the last group's
+    // store surely end below cap.
+    for (; i + block + 16 <= n && at + 2 * block_text + 16 <= cap; i += 2 * block) {
+        __m256i x, m, sign, negative = zero;
         if constexpr (Code == 0) {
+            x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
             m = x;
-            sign = _mm_set1_epi8(' ');
+            sign = _mm256_set1_epi8(' ');
         } else {
-            x = _mm_shuffle_epi8(x, _mm_load_si128(reinterpret_cast<const __m128i*>(SPREAD)));
-            m = _mm_abs_epi8(x);  // -128 gives 0x80, taken as unsigned
-            negative = _mm_cmpgt_epi8(zero, x);
-            sign = _mm_add_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(SIGN_BASE)),
-                                _mm_and_si128(negative, _mm_set1_epi8('-' - '+')));
+            x = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + block)), 1);
+            x = _mm256_shuffle_epi8(x, _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(SPREAD))));
+            m = _mm256_abs_epi8(x);  // -128 gives 0x80, taken as unsigned
+            negative = _mm256_cmpgt_epi8(zero, x);
+            sign = _mm256_add_epi8(_mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(SIGN_BASE))),
+                                   _mm256_and_si256(negative, _mm256_set1_epi8('-' - '+')));
         }
         // minus each piece's state, and the sum over each group of weight * state
-        const __m128i flipped = _mm_xor_si128(m, _mm_set1_epi8(char(0x80)));  // unsigned order, signed compare
-        __m128i state = _mm_add_epi8(_mm_cmpgt_epi8(flipped, _mm_set1_epi8(char(9 ^ 0x80))),
-                                     _mm_cmpgt_epi8(flipped, _mm_set1_epi8(char(99 ^ 0x80))));
-        if constexpr (Code == 3) state = _mm_add_epi8(state, _mm_and_si128(negative, _mm_set1_epi8(-3)));
-        const __m128i index = _mm_madd_epi16(_mm_maddubs_epi16(weights, state), _mm_set1_epi16(-1));
+        const __m256i flipped = _mm256_xor_si256(m, _mm256_set1_epi8(char(0x80)));  // unsigned order, signed compare
+        __m256i state = _mm256_add_epi8(_mm256_cmpgt_epi8(flipped, _mm256_set1_epi8(char(9 ^ 0x80))),
+                                        _mm256_cmpgt_epi8(flipped, _mm256_set1_epi8(char(99 ^ 0x80))));
+        if constexpr (Code == 3) state = _mm256_add_epi8(state, _mm256_and_si256(negative, _mm256_set1_epi8(-3)));
+        const __m256i index = _mm256_madd_epi16(_mm256_maddubs_epi16(weights, state), _mm256_set1_epi16(-1));
+        const __m128i low = _mm256_castsi256_si128(index), high = _mm256_extracti128_si256(index, 1);
+        const uint64_t pairs[4] = {uint64_t(_mm_cvtsi128_si64(low)), uint64_t(_mm_extract_epi64(low, 1)),
+                                   uint64_t(_mm_cvtsi128_si64(high)), uint64_t(_mm_extract_epi64(high, 1))};
 
-        // The fields "shto": m * 6554 >> 16 is m / 10 for 0 to 255, and
-        // tens + 256 * ones = 256 m - 2559 q - 10 h.
-        const __m256i wide = _mm256_cvtepu8_epi16(m);
-        const __m256i q = _mm256_mulhi_epu16(wide, tenth);
-        const __m256i h = _mm256_mulhi_epu16(q, tenth);
-        const __m256i tail = _mm256_add_epi16(_mm256_slli_epi16(wide, 8), _mm256_set1_epi16(0x3030));
-        const __m256i b = _mm256_sub_epi16(tail, _mm256_add_epi16(_mm256_mullo_epi16(q, _mm256_set1_epi16(2559)),
-                                                                  _mm256_mullo_epi16(h, _mm256_set1_epi16(10))));
-        const __m256i a = _mm256_add_epi16(_mm256_cvtepu8_epi16(sign),
-                                           _mm256_add_epi16(_mm256_slli_epi16(h, 8), _mm256_set1_epi16(0x3000)));
-        const __m256i even = _mm256_unpacklo_epi16(a, b);  // groups 0 and 2
-        const __m256i odd = _mm256_unpackhi_epi16(a, b);   // groups 1 and 3
-        const __m128i field[4] = {_mm256_castsi256_si128(even), _mm256_castsi256_si128(odd),
-                                  _mm256_extracti128_si256(even, 1), _mm256_extracti128_si256(odd, 1)};
-
-        const uint64_t first = uint64_t(_mm_cvtsi128_si64(index));
-        const uint64_t second = uint64_t(_mm_extract_epi64(index, 1));
-        const uint32_t entry[4] = {uint32_t(first), uint32_t(first >> 32), uint32_t(second), uint32_t(second >> 32)};
-#pragma GCC unroll 4
-        for (uint32_t g = 0; g < 4; ++g) {
-            const __m128i control = _mm_load_si128(reinterpret_cast<const __m128i*>(groups.control[entry[g]]));
+        __m128i field[8];
+        fields_of_block(_mm256_castsi256_si128(m), _mm256_castsi256_si128(sign), field);
+        fields_of_block(_mm256_extracti128_si256(m, 1), _mm256_extracti128_si256(sign, 1), field + 4);
+#pragma GCC unroll 8
+        for (uint32_t g = 0; g < 8; ++g) {
+            const uint32_t entry = uint32_t(pairs[g / 2] >> (32 * (g % 2)));
+            const __m128i control = _mm_load_si128(reinterpret_cast<const __m128i*>(groups.control[entry]));
             const __m128i text = _mm_shuffle_epi8(field[g], control);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + at), _mm256_cvtepu8_epi16(text));
-            at += groups.length[entry[g]];
+            at += groups.length[entry];
         }
     }
     size_t rest_done = 0;
