@@ -15,19 +15,14 @@ alignas(16) constexpr uint8_t SPREAD[16] = {0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LA
 alignas(16) constexpr uint8_t SIGN_BASE[16] = {'+', '+', '+', ' ', '+', '+', '+', ' ',
                                                '+', '+', '+', ' ', '+', '+', '+', ' '};
 
-// The fields "shto" of 8 bytes: m their magnitudes (16-bit), tail (0x30 + 256 * (m + 0x30))
-// the ones' and tens' places before the digits, sign the sign places (+ 0x3000).
-// m * 6554 >> 16 is m / 10 for 0 to 255.
-inline void fields_of_half(__m128i m, __m128i tail, __m128i sign, __m128i* lo, __m128i* hi) {
-    const __m128i tenth = _mm_set1_epi16(6554);
-    __m128i q = _mm_mulhi_epu16(m, tenth);
-    __m128i h = _mm_mulhi_epu16(q, tenth);
-    // tens + 256 * ones = 256 m - 2559 q - 10 h
-    __m128i b = _mm_sub_epi16(tail, _mm_add_epi16(_mm_mullo_epi16(q, _mm_set1_epi16(2559)),
-                                                  _mm_mullo_epi16(h, _mm_set1_epi16(10))));
-    __m128i a = _mm_add_epi16(sign, _mm_slli_epi16(h, 8));
-    *lo = _mm_unpacklo_epi16(a, b);
-    *hi = _mm_unpackhi_epi16(a, b);
+// The fields "shto" of 8 lanes from words: sign + 256 hundreds (characters), and r, the
+// magnitude below 100, and tail = 0x30 + 256 (r + 0x30). r * 6554 >> 16 is r / 10, and
+// tens + 256 ones = 256 r - 2559 (r / 10).
+inline void fields_of_half(__m128i sign_hundreds, __m128i r, __m128i tail, __m128i* lo, __m128i* hi) {
+    const __m128i tens = _mm_mulhi_epu16(r, _mm_set1_epi16(6554));
+    const __m128i tens_ones = _mm_sub_epi16(tail, _mm_mullo_epi16(tens, _mm_set1_epi16(2559)));
+    *lo = _mm_unpacklo_epi16(sign_hundreds, tens_ones);
+    *hi = _mm_unpackhi_epi16(sign_hundreds, tens_ones);
 }
 
 template <uint32_t Code>
@@ -37,6 +32,7 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
     constexpr size_t block_text = 4 * groups.most;  // the most a block's text takes
     const __m128i zero = _mm_setzero_si128();
     const __m128i digit_zero = _mm_set1_epi8('0');
+    const __m128i hundred = _mm_set1_epi8(100);
     const __m128i weights = _mm_set1_epi32(int(groups.weight[0] | groups.weight[1] << 8 | groups.weight[2] << 16 |
                                                uint32_t(groups.weight[3]) << 24));
     size_t i = 0;
@@ -47,7 +43,7 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
         __m128i m, sign, negative = zero;
         if constexpr (Code == 0) {
             m = x;
-            sign = _mm_set1_epi8(' ');
+            sign = _mm_set1_epi8(' ');  // the field's first place: the space after the piece
         } else {
             x = _mm_shuffle_epi8(x, _mm_load_si128(reinterpret_cast<const __m128i*>(SPREAD)));
             m = _mm_abs_epi8(x);  // -128 gives 0x80, taken as unsigned
@@ -55,19 +51,27 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
             sign = _mm_add_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(SIGN_BASE)),
                                 _mm_and_si128(negative, _mm_set1_epi8('-' - '+')));
         }
-        // minus each piece's state, and the sum over each group of weight * state
-        const __m128i flipped = _mm_xor_si128(m, _mm_set1_epi8(char(0x80)));  // unsigned order, signed compare
-        __m128i state = _mm_add_epi8(_mm_cmpgt_epi8(flipped, _mm_set1_epi8(char(9 ^ 0x80))),
-                                     _mm_cmpgt_epi8(flipped, _mm_set1_epi8(char(99 ^ 0x80))));
+        // Compares in unsigned order (signed compares of the bytes flipped): over 9 and over
+        // 99 give minus each piece's state, over 99 and 199 minus the hundreds.
+        const __m128i flipped = _mm_xor_si128(m, _mm_set1_epi8(char(0x80)));
+        const __m128i over99 = _mm_cmpgt_epi8(flipped, _mm_set1_epi8(char(99 ^ 0x80)));
+        __m128i state = _mm_add_epi8(_mm_cmpgt_epi8(flipped, _mm_set1_epi8(char(9 ^ 0x80))), over99);
         if constexpr (Code == 3) state = _mm_add_epi8(state, _mm_and_si128(negative, _mm_set1_epi8(-3)));
         const __m128i index = _mm_madd_epi16(_mm_maddubs_epi16(weights, state), _mm_set1_epi16(-1));
 
+        __m128i minus_hundreds = over99, r = _mm_sub_epi8(m, _mm_and_si128(over99, hundred));
+        if constexpr (Code == 0) {
+            const __m128i over199 = _mm_cmpgt_epi8(flipped, _mm_set1_epi8(char(199 ^ 0x80)));
+            minus_hundreds = _mm_add_epi8(minus_hundreds, over199);
+            r = _mm_sub_epi8(r, _mm_and_si128(over199, hundred));
+        }
+        const __m128i hundreds = _mm_sub_epi8(digit_zero, minus_hundreds);
+        const __m128i tail = _mm_add_epi8(r, digit_zero);
         __m128i field[4];
-        const __m128i tail = _mm_add_epi8(m, digit_zero);
-        fields_of_half(_mm_unpacklo_epi8(m, zero), _mm_unpacklo_epi8(digit_zero, tail),
-                       _mm_unpacklo_epi8(sign, digit_zero), &field[0], &field[1]);
-        fields_of_half(_mm_unpackhi_epi8(m, zero), _mm_unpackhi_epi8(digit_zero, tail),
-                       _mm_unpackhi_epi8(sign, digit_zero), &field[2], &field[3]);
+        fields_of_half(_mm_unpacklo_epi8(sign, hundreds), _mm_unpacklo_epi8(r, zero),
+                       _mm_unpacklo_epi8(digit_zero, tail), &field[0], &field[1]);
+        fields_of_half(_mm_unpackhi_epi8(sign, hundreds), _mm_unpackhi_epi8(r, zero),
+                       _mm_unpackhi_epi8(digit_zero, tail), &field[2], &field[3]);
 
         const uint64_t first = uint64_t(_mm_cvtsi128_si64(index));
         const uint64_t second = uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
