@@ -60,9 +60,8 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
             // sign + 256 hundreds ('-' is 2 above '+'); tens + 256 ones = 256 m - 2559 q - 10 h
             first = _mm512_add_epi16(_mm512_slli_epi16(h, 8), _mm512_set1_epi16(Code == 3 ? 0x302D : 0x302B));
             if constexpr (Code == 4) first = _mm512_mask_add_epi16(first, negative, first, _mm512_set1_epi16(2));
-            second = _mm512_sub_epi16(
-                _mm512_add_epi16(_mm512_slli_epi16(m, 8), _mm512_set1_epi16(0x3030)),
-                _mm512_add_epi16(_mm512_mullo_epi16(q, k2559), _mm512_mullo_epi16(h, k10)));
+            second = _mm512_sub_epi16(_mm512_add_epi16(_mm512_slli_epi16(m, 8), _mm512_set1_epi16(0x3030)),
+                                      _mm512_add_epi16(_mm512_mullo_epi16(q, k2559), _mm512_mullo_epi16(h, k10)));
         }
         const uint32_t shows_tens = _mm512_cmpgt_epu16_mask(m, _mm512_set1_epi16(9));
         const uint32_t shows_hundreds = _mm512_cmpgt_epu16_mask(m, _mm512_set1_epi16(99));

@@ -13,7 +13,8 @@ using namespace bytetext;
 
 // Codes 3 and 4 take 12 bytes a block, spread so that every fourth lane is a dummy of 0
 // (its field's sign place then holds the space: ' ' there instead of '+').
-alignas(16) constexpr uint8_t SPREAD[16] = {0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LANE, 6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE};
+alignas(16) constexpr uint8_t SPREAD[16] = {0, 1, 2, ZERO_LANE, 3, 4,  5,  ZERO_LANE,
+                                            6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE};
 alignas(16) constexpr uint8_t SIGN_BASE[16] = {'+', '+', '+', ' ', '+', '+', '+', ' ',
                                                '+', '+', '+', ' ', '+', '+', '+', ' '};
 
@@ -42,11 +43,11 @@ inline void fields_of_block(__m128i m, __m128i sign, __m128i field[4]) {
 template <uint32_t Code>
 size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
     static constexpr DecimalGroups groups = decimal_groups(Code);
-    constexpr size_t block = 4 * groups.pieces;      // bytes a block
+    constexpr size_t block = 4 * groups.pieces;     // bytes a block
     constexpr size_t block_text = 4 * groups.most;  // the most a block's text takes
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i weights = _mm256_set1_epi32(int(groups.weight[0] | groups.weight[1] << 8 |
-                                                  groups.weight[2] << 16 | uint32_t(groups.weight[3]) << 24));
+    const __m256i weights = _mm256_set1_epi32(
+        int(groups.weight[0] | groups.weight[1] << 8 | groups.weight[2] << 16 | uint32_t(groups.weight[3]) << 24));
     size_t i = 0;
     // A pass only where the bytes loaded are there, and where its text and the last group's
     // store surely end below cap.
@@ -60,11 +61,13 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
             x = _mm256_inserti128_si256(
                 _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i))),
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + block)), 1);
-            x = _mm256_shuffle_epi8(x, _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(SPREAD))));
+            x = _mm256_shuffle_epi8(
+                x, _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(SPREAD))));
             m = _mm256_abs_epi8(x);  // -128 gives 0x80, taken as unsigned
             negative = _mm256_cmpgt_epi8(zero, x);
-            sign = _mm256_add_epi8(_mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(SIGN_BASE))),
-                                   _mm256_and_si256(negative, _mm256_set1_epi8('-' - '+')));
+            sign = _mm256_add_epi8(
+                _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(SIGN_BASE))),
+                _mm256_and_si256(negative, _mm256_set1_epi8('-' - '+')));
         }
         // minus each piece's state, and the sum over each group of weight * state
         const __m256i flipped = _mm256_xor_si256(m, _mm256_set1_epi8(char(0x80)));  // unsigned order, signed compare

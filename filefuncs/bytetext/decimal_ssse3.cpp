@@ -11,7 +11,8 @@ using namespace bytetext;
 
 // Codes 3 and 4 take 12 bytes a block, spread so that every fourth lane is a dummy of 0
 // (its field's sign place then holds the space: ' ' there instead of '+').
-alignas(16) constexpr uint8_t SPREAD[16] = {0, 1, 2, ZERO_LANE, 3, 4, 5, ZERO_LANE, 6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE};
+alignas(16) constexpr uint8_t SPREAD[16] = {0, 1, 2, ZERO_LANE, 3, 4,  5,  ZERO_LANE,
+                                            6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE};
 alignas(16) constexpr uint8_t SIGN_BASE[16] = {'+', '+', '+', ' ', '+', '+', '+', ' ',
                                                '+', '+', '+', ' ', '+', '+', '+', ' '};
 
@@ -28,13 +29,13 @@ inline void fields_of_half(__m128i sign_hundreds, __m128i r, __m128i tail, __m12
 template <uint32_t Code>
 size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
     static constexpr DecimalGroups groups = decimal_groups(Code);
-    constexpr size_t block = 4 * groups.pieces;      // bytes a block
+    constexpr size_t block = 4 * groups.pieces;     // bytes a block
     constexpr size_t block_text = 4 * groups.most;  // the most a block's text takes
     const __m128i zero = _mm_setzero_si128();
     const __m128i digit_zero = _mm_set1_epi8('0');
     const __m128i hundred = _mm_set1_epi8(100);
-    const __m128i weights = _mm_set1_epi32(int(groups.weight[0] | groups.weight[1] << 8 | groups.weight[2] << 16 |
-                                               uint32_t(groups.weight[3]) << 24));
+    const __m128i weights = _mm_set1_epi32(
+        int(groups.weight[0] | groups.weight[1] << 8 | groups.weight[2] << 16 | uint32_t(groups.weight[3]) << 24));
     size_t i = 0;
     // A block only where the 16 bytes loaded are there, and where its text and the last
     // group's store surely end below cap.

@@ -131,9 +131,9 @@ struct DecimalGroups {
     uint8_t pieces, states;
     uint8_t weight[4];
     uint16_t entries;
-    uint8_t most;                    // characters a group's text takes at most
+    uint8_t most;  // characters a group's text takes at most
     alignas(16) uint8_t control[216][16];
-    uint8_t length[216];             // characters of the group's text
+    uint8_t length[216];  // characters of the group's text
 };
 
 constexpr DecimalGroups decimal_groups(uint32_t code) {
