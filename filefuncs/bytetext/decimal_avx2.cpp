@@ -18,25 +18,15 @@ alignas(16) constexpr uint8_t SPREAD[16] = {0, 1, 2, ZERO_LANE, 3, 4,  5,  ZERO_
 alignas(16) constexpr uint8_t SIGN_BASE[16] = {'+', '+', '+', ' ', '+', '+', '+', ' ',
                                                '+', '+', '+', ' ', '+', '+', '+', ' '};
 
-// The fields "shto" of a block of 16 lanes, in its four groups: m their magnitudes, sign
-// their sign places. m * 6554 >> 16 is m / 10 for 0 to 255, and
-// tens + 256 * ones = 256 m - 2559 q - 10 h.
-inline void fields_of_block(__m128i m, __m128i sign, __m128i field[4]) {
-    const __m256i tenth = _mm256_set1_epi16(6554);
-    const __m256i wide = _mm256_cvtepu8_epi16(m);
-    const __m256i q = _mm256_mulhi_epu16(wide, tenth);
-    const __m256i h = _mm256_mulhi_epu16(q, tenth);
-    const __m256i tail = _mm256_add_epi16(_mm256_slli_epi16(wide, 8), _mm256_set1_epi16(0x3030));
-    const __m256i b = _mm256_sub_epi16(tail, _mm256_add_epi16(_mm256_mullo_epi16(q, _mm256_set1_epi16(2559)),
-                                                              _mm256_mullo_epi16(h, _mm256_set1_epi16(10))));
-    const __m256i a = _mm256_add_epi16(_mm256_cvtepu8_epi16(sign),
-                                       _mm256_add_epi16(_mm256_slli_epi16(h, 8), _mm256_set1_epi16(0x3000)));
-    const __m256i even = _mm256_unpacklo_epi16(a, b);  // groups 0 and 2
-    const __m256i odd = _mm256_unpackhi_epi16(a, b);   // groups 1 and 3
-    field[0] = _mm256_castsi256_si128(even);
-    field[1] = _mm256_castsi256_si128(odd);
-    field[2] = _mm256_extracti128_si256(even, 1);
-    field[3] = _mm256_extracti128_si256(odd, 1);
+// The fields "shto" of 8 lanes of each block of a pass, from words: sign + 256 hundreds
+// (characters), and r, the magnitude below 100, and tail = 0x30 + 256 (r + 0x30).
+// r * 6554 >> 16 is r / 10, and tens + 256 ones = 256 r - 2559 (r / 10). Each 16-byte lane
+// holds a group of the block it comes from.
+inline void fields_of_half(__m256i sign_hundreds, __m256i r, __m256i tail, __m256i* lo, __m256i* hi) {
+    const __m256i tens = _mm256_mulhi_epu16(r, _mm256_set1_epi16(6554));
+    const __m256i tens_ones = _mm256_sub_epi16(tail, _mm256_mullo_epi16(tens, _mm256_set1_epi16(2559)));
+    *lo = _mm256_unpacklo_epi16(sign_hundreds, tens_ones);
+    *hi = _mm256_unpackhi_epi16(sign_hundreds, tens_ones);
 }
 
 // Two blocks a pass: their states, group indexes and signs in one register.
@@ -46,6 +36,8 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
     constexpr size_t block = 4 * groups.pieces;     // bytes a block
     constexpr size_t block_text = 4 * groups.most;  // the most a block's text takes
     const __m256i zero = _mm256_setzero_si256();
+    const __m256i digit_zero = _mm256_set1_epi8('0');
+    const __m256i hundred = _mm256_set1_epi8(100);
     const __m256i weights = _mm256_set1_epi32(
         int(groups.weight[0] | groups.weight[1] << 8 | groups.weight[2] << 16 | uint32_t(groups.weight[3]) << 24));
     size_t i = 0;
@@ -69,19 +61,34 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
                 _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(SIGN_BASE))),
                 _mm256_and_si256(negative, _mm256_set1_epi8('-' - '+')));
         }
-        // minus each piece's state, and the sum over each group of weight * state
-        const __m256i flipped = _mm256_xor_si256(m, _mm256_set1_epi8(char(0x80)));  // unsigned order, signed compare
-        __m256i state = _mm256_add_epi8(_mm256_cmpgt_epi8(flipped, _mm256_set1_epi8(char(9 ^ 0x80))),
-                                        _mm256_cmpgt_epi8(flipped, _mm256_set1_epi8(char(99 ^ 0x80))));
+        // Compares in unsigned order (signed compares of the bytes flipped): over 9 and over
+        // 99 give minus each piece's state, over 99 and 199 minus the hundreds.
+        const __m256i flipped = _mm256_xor_si256(m, _mm256_set1_epi8(char(0x80)));
+        const __m256i over99 = _mm256_cmpgt_epi8(flipped, _mm256_set1_epi8(char(99 ^ 0x80)));
+        __m256i state = _mm256_add_epi8(_mm256_cmpgt_epi8(flipped, _mm256_set1_epi8(char(9 ^ 0x80))), over99);
         if constexpr (Code == 3) state = _mm256_add_epi8(state, _mm256_and_si256(negative, _mm256_set1_epi8(-3)));
         const __m256i index = _mm256_madd_epi16(_mm256_maddubs_epi16(weights, state), _mm256_set1_epi16(-1));
         const __m128i low = _mm256_castsi256_si128(index), high = _mm256_extracti128_si256(index, 1);
         const uint64_t pairs[4] = {uint64_t(_mm_cvtsi128_si64(low)), uint64_t(_mm_extract_epi64(low, 1)),
                                    uint64_t(_mm_cvtsi128_si64(high)), uint64_t(_mm_extract_epi64(high, 1))};
 
-        __m128i field[8];
-        fields_of_block(_mm256_castsi256_si128(m), _mm256_castsi256_si128(sign), field);
-        fields_of_block(_mm256_extracti128_si256(m, 1), _mm256_extracti128_si256(sign, 1), field + 4);
+        __m256i minus_hundreds = over99, r = _mm256_sub_epi8(m, _mm256_and_si256(over99, hundred));
+        if constexpr (Code == 0) {
+            const __m256i over199 = _mm256_cmpgt_epi8(flipped, _mm256_set1_epi8(char(199 ^ 0x80)));
+            minus_hundreds = _mm256_add_epi8(minus_hundreds, over199);
+            r = _mm256_sub_epi8(r, _mm256_and_si256(over199, hundred));
+        }
+        const __m256i hundreds = _mm256_sub_epi8(digit_zero, minus_hundreds);
+        const __m256i tail = _mm256_add_epi8(r, digit_zero);
+        __m256i pair[4];  // per group, the first block's in the low lane and the second's in the high
+        fields_of_half(_mm256_unpacklo_epi8(sign, hundreds), _mm256_unpacklo_epi8(r, zero),
+                       _mm256_unpacklo_epi8(digit_zero, tail), &pair[0], &pair[1]);
+        fields_of_half(_mm256_unpackhi_epi8(sign, hundreds), _mm256_unpackhi_epi8(r, zero),
+                       _mm256_unpackhi_epi8(digit_zero, tail), &pair[2], &pair[3]);
+        const __m128i field[8] = {_mm256_castsi256_si128(pair[0]),      _mm256_castsi256_si128(pair[1]),
+                                  _mm256_castsi256_si128(pair[2]),      _mm256_castsi256_si128(pair[3]),
+                                  _mm256_extracti128_si256(pair[0], 1), _mm256_extracti128_si256(pair[1], 1),
+                                  _mm256_extracti128_si256(pair[2], 1), _mm256_extracti128_si256(pair[3], 1)};
 #pragma GCC unroll 8
         for (uint32_t g = 0; g < 8; ++g) {
             const uint32_t entry = uint32_t(pairs[g / 2] >> (32 * (g % 2)));
