@@ -4,11 +4,9 @@
 // saves the ZMM and mask state.
 #include <immintrin.h>
 
-// GCC 12's own _mm512_inserti64x4 (behind _mm512_zextsi256_si512 too) starts from an undefined
-// register and then warns of it.
+// GCC 12's own _mm512_permutexvar_epi64 starts from an undefined register and then warns of it.
 #if defined(__GNUC__) && !defined(__clang__)
 #    pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#    pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
 
 #include "filefuncs/bytetext/layout.h"
@@ -37,7 +35,7 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
     const __m512i halves = _mm512_set_epi64(7, 3, 6, 2, 5, 1, 4, 0), zero = _mm512_setzero_si512();
     size_t i = 0;
     // A pass only where its 32 bytes are there and the registers stored (64 characters each,
-    // more than a register's text) end below cap.
+    // no fewer than a register's text) end below cap.
     for (; i + 32 <= n && at + 64 * layout.registers < cap; i += layout.per_pass) {
         const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
         __m512i m, first, second;  // magnitudes, and the words of each slot
