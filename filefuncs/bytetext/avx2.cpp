@@ -120,4 +120,4 @@ void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lo
 
 }  // namespace
 
-const ByteTextKernels AVX2_KERNELS = {fixed, nullptr};
+const ByteTextKernels AVX2_KERNELS = {fixed, avx2_variable};

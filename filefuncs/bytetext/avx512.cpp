@@ -1,10 +1,10 @@
 // AVX-512 (F, BW and VBMI2, with BMI2): the decimal notations laid out in slots of
-// fixed places and closed up with a compress instead of being copied piece by piece.
+// fixed places and closed up with a byte compress instead of being copied piece by piece.
 // Built with the matching -m flags; run only where the processor has them and the system
 // saves the ZMM and mask state.
 #include <immintrin.h>
 
-// GCC 12's own _mm512_inserti64x4 starts from an undefined register and then warns of it.
+// GCC 12's own _mm512_permutexvar_epi64 starts from an undefined register and then warns of it.
 #if defined(__GNUC__) && !defined(__clang__)
 #    pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
@@ -16,52 +16,65 @@ namespace {
 
 using namespace bytetext;
 
-// Codes 0, 3 and 4, 16 bytes a block: hundreds, tens and ones by multiply and shift
-// (v * 41 >> 12 is v / 100 and v * 205 >> 11 is v / 10 for 0 to 255), laid out in slots of
-// fixed places and closed up by a compress that keeps what each byte's piece shows.
+// A constant the compiler cannot see: it would otherwise turn each multiply by it into
+// several shifts and adds, which here cost more than the multiply.
+inline __m512i opaque_words(short value) {
+    __m512i v = _mm512_set1_epi16(value);
+    __asm__("" : "+v"(v));
+    return v;
+}
+
+// Codes 0, 3 and 4, a pass of 2 or 3 registers of slots (layout.h, CompressLayout): digits
+// by multiply and shift (m * 6554 >> 16 is m / 10 for 0 to 255), each register closed up by
+// one byte compress that keeps what each piece shows, then widened to characters (a qword
+// permute puts each 16-byte lane's two halves a half-register apart, for the unpacks).
 template <uint32_t Code>
 size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
     static constexpr CompressLayout layout = compress_layout(Code);
-    const size_t block_text = 16 * layout.slot;  // the most a block's pieces take
-    const __m256i zero_digit = _mm256_set1_epi16('0');
-    const __m512i spaces = _mm512_set1_epi16(' ');
+    const __m512i tenth = _mm512_set1_epi16(6554), k2559 = opaque_words(2559), k10 = opaque_words(10);
+    const __m512i halves = _mm512_set_epi64(7, 3, 6, 2, 5, 1, 4, 0), zero = _mm512_setzero_si512();
     size_t i = 0;
-    // A block only where its pieces surely fit and the last register stored ends below cap.
-    for (; i + 16 <= n && at + block_text + 32 <= cap; i += 16) {
-        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        __m256i magnitude, sign;
-        uint32_t signs;  // one bit a byte: the piece shows a sign
+    // A pass only where its 32 bytes are there and the registers stored (64 characters each,
+    // no fewer than a register's text) end below cap.
+    for (; i + 32 <= n && at + 64 * layout.registers < cap; i += layout.per_pass) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
+        __m512i m, first, second;  // magnitudes, and the words of each slot
+        uint32_t negative = 0;
         if constexpr (Code == 0) {
-            magnitude = _mm256_cvtepu8_epi16(x);
-            sign = _mm256_set1_epi16(' ');  // code 0 has no sign place: its spaces come from here
-            signs = 0;
+            m = _mm512_cvtepu8_epi16(x);
         } else {
-            __m256i value = _mm256_cvtepi8_epi16(x);
-            magnitude = _mm256_abs_epi16(value);
-            __m256i negative = _mm256_cmpgt_epi16(_mm256_setzero_si256(), value);
-            sign = _mm256_add_epi16(_mm256_set1_epi16('+'), _mm256_and_si256(negative, _mm256_set1_epi16('-' - '+')));
-            signs = Code == 4 ? 0xFFFF : uint32_t(_mm_movemask_epi8(x));
+            const __m512i value = _mm512_cvtepi8_epi16(x);
+            m = _mm512_abs_epi16(value);
+            negative = _mm512_movepi16_mask(value);
         }
-        __m256i hundreds = _mm256_srli_epi16(_mm256_mullo_epi16(magnitude, _mm256_set1_epi16(41)), 12);
-        __m256i rest = _mm256_sub_epi16(magnitude, _mm256_mullo_epi16(hundreds, _mm256_set1_epi16(100)));
-        __m256i tens = _mm256_srli_epi16(_mm256_mullo_epi16(rest, _mm256_set1_epi16(205)), 11);
-        __m256i ones = _mm256_sub_epi16(rest, _mm256_mullo_epi16(tens, _mm256_set1_epi16(10)));
-        const __m512i wide = _mm512_zextsi256_si512(magnitude);
-        const uint32_t shows_tens = _mm512_cmpgt_epi16_mask(wide, _mm512_set1_epi16(9));
-        const uint32_t shows_hundreds = _mm512_cmpgt_epi16_mask(wide, _mm512_set1_epi16(99));
-        const __m512i a = _mm512_inserti64x4(_mm512_zextsi256_si512(_mm256_add_epi16(hundreds, zero_digit)),
-                                             _mm256_add_epi16(tens, zero_digit), 1);
-        const __m512i b = _mm512_inserti64x4(_mm512_zextsi256_si512(_mm256_add_epi16(ones, zero_digit)), sign, 1);
+        const __m512i q = _mm512_mulhi_epu16(m, tenth);
+        const __m512i h = _mm512_mulhi_epu16(q, tenth);
+        if constexpr (Code == 0) {
+            // hundreds + 256 tens = 256 q - 2559 h; the ones and a space
+            first = _mm512_add_epi16(_mm512_sub_epi16(_mm512_slli_epi16(q, 8), _mm512_mullo_epi16(h, k2559)),
+                                     _mm512_set1_epi16(0x3030));
+            second = _mm512_add_epi16(_mm512_sub_epi16(m, _mm512_mullo_epi16(q, k10)), _mm512_set1_epi16(0x2030));
+        } else {
+            // sign + 256 hundreds ('-' is 2 above '+'); tens + 256 ones = 256 m - 2559 q - 10 h
+            first = _mm512_add_epi16(_mm512_slli_epi16(h, 8), _mm512_set1_epi16(Code == 3 ? 0x302D : 0x302B));
+            if constexpr (Code == 4) first = _mm512_mask_add_epi16(first, negative, first, _mm512_set1_epi16(2));
+            second = _mm512_sub_epi16(_mm512_add_epi16(_mm512_slli_epi16(m, 8), _mm512_set1_epi16(0x3030)),
+                                      _mm512_add_epi16(_mm512_mullo_epi16(q, k2559), _mm512_mullo_epi16(h, k10)));
+        }
+        const uint32_t shows_tens = _mm512_cmpgt_epu16_mask(m, _mm512_set1_epi16(9));
+        const uint32_t shows_hundreds = _mm512_cmpgt_epu16_mask(m, _mm512_set1_epi16(99));
 #pragma GCC unroll 3
-        for (uint32_t v = 0; v < layout.vectors; ++v) {
-            const uint32_t first = v * layout.per_vector;
-            __m512i slots = _mm512_permutex2var_epi16(a, _mm512_loadu_si512(layout.index[v]), b);
-            if constexpr (Code != 0) slots = _mm512_mask_mov_epi16(slots, layout.spaces[v], spaces);
-            uint32_t keep = layout.always[v] | _pdep_u32(shows_tens >> first, layout.tens[v]) |
-                            _pdep_u32(shows_hundreds >> first, layout.hundreds[v]);
-            if constexpr (Code != 0) keep |= _pdep_u32(signs >> first, layout.signs[v]);
-            _mm512_storeu_si512(out + at, _mm512_maskz_compress_epi16(keep, slots));
-            at += size_t(__builtin_popcount(keep));
+        for (uint32_t r = 0; r < layout.registers; ++r) {
+            const uint32_t lanes = r * layout.per_register;
+            __m512i slots = _mm512_permutex2var_epi16(first, _mm512_load_si512(layout.index[r]), second);
+            if constexpr (Code != 0) slots = _mm512_mask_mov_epi16(slots, layout.spaces, _mm512_set1_epi16(' '));
+            uint64_t keep = layout.always | _pdep_u64(shows_tens >> lanes, layout.tens) |
+                            _pdep_u64(shows_hundreds >> lanes, layout.hundreds);
+            if constexpr (Code == 3) keep |= _pdep_u64(negative >> lanes, layout.signs);
+            const __m512i text = _mm512_permutexvar_epi64(halves, _mm512_maskz_compress_epi8(keep, slots));
+            _mm512_storeu_si512(out + at, _mm512_unpacklo_epi8(text, zero));
+            _mm512_storeu_si512(out + at + 32, _mm512_unpackhi_epi8(text, zero));
+            at += size_t(__builtin_popcountll(keep));
         }
     }
     size_t rest_done = 0;

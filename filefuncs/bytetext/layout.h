@@ -130,63 +130,94 @@ constexpr PermuteLayout permute_layout(uint32_t code) {
     return p;
 }
 
-// The decimal notations (codes 0, 3, 4) as slots of fixed places that a compress then
-// closes up: code 0 "htp " (4 characters: hundreds, tens, ones, space), codes 3 and 4
-// "shto " (5: the sign first). Each register of 32 characters holds the slots of
-// `per_vector` bytes; a block is 16 bytes.
+// The decimal notations (codes 0, 3, 4) for AVX-512: each byte's piece in a slot of fixed
+// places, one byte a place, and a register of slots closed up by a byte compress. Code 0's
+// slots "hto " (hundreds, tens, ones, space) take 16 bytes a register; codes 3 and 4's
+// "shto " and a pad take 10. A pass takes 32 or 30 bytes, 2 or 3 registers.
 //
-// The places are drawn from two registers of 16-bit lanes: A = hundreds (16) | tens (16),
-// B = ones (16) | signs (16), indexes 0-31 and 32-63 of a two-source permute.
+// A slot is built of 16-bit words drawn from two registers of a word a byte, by a
+// two-source permute: code 0 "ht" and "o " (first, second); codes 3 and 4 "sh" and "to",
+// and a space put in the third word.
 //
-// Which lanes a piece keeps: the ones and the space always; the tens, hundreds and sign
-// where the byte shows them. Per register, the lanes of each place, one bit a byte in
-// byte order, so that a bit deposit spreads one bit a byte (tens shown, say) over them.
+// Which places a piece keeps: the ones and the space always; the tens, hundreds and sign
+// where the byte shows them. Per place, the slots' bits, one a byte, so that a bit deposit
+// spreads one bit a byte (tens shown, say) over them.
 struct CompressLayout {
-    uint8_t slot, per_vector, vectors;
-    alignas(64) uint16_t index[3][32];  // two-source permute of A and B
-    uint32_t spaces[3];                 // lanes that hold the space
-    uint32_t signs[3], hundreds[3], tens[3], always[3];
+    uint8_t per_register, registers, per_pass;
+    alignas(64) uint16_t index[3][32];  // the two-source permute of each register
+    uint32_t spaces;                    // codes 3 and 4: the words that hold a space
+    uint64_t always, signs, hundreds, tens;
 };
 
 constexpr CompressLayout compress_layout(uint32_t code) {
     CompressLayout s{};
-    const bool sign = (code & 7) != 0;
-    s.slot = sign ? 5 : 4;
-    s.per_vector = uint8_t(32 / s.slot);
-    s.vectors = uint8_t((16 + s.per_vector - 1) / s.per_vector);
-    for (uint32_t v = 0; v < s.vectors; ++v) {
-        for (uint32_t c = 0; c < 32; ++c) {
-            const uint32_t byte = v * s.per_vector + c / s.slot;
-            if (c / s.slot >= s.per_vector || byte >= 16) continue;
-            // 0 sign, 1 hundreds, 2 tens, 3 ones, 4 space; code 0 has no sign place
-            const uint32_t place = c % s.slot + (sign ? 0 : 1);
-            const uint32_t lane = 1u << c;
-            switch (place) {
-            case 0:
-                s.index[v][c] = uint16_t(48 + byte);
-                s.signs[v] |= lane;
-                break;
-            case 1:
-                s.index[v][c] = uint16_t(byte);
-                s.hundreds[v] |= lane;
-                break;
-            case 2:
-                s.index[v][c] = uint16_t(16 + byte);
-                s.tens[v] |= lane;
-                break;
-            case 3:
-                s.index[v][c] = uint16_t(32 + byte);
-                s.always[v] |= lane;
-                break;
-            default:
-                s.index[v][c] = uint16_t(48 + byte);
-                s.spaces[v] |= lane;
-                s.always[v] |= lane;
-                break;
-            }
+    const bool sign = code != 0;
+    const uint32_t words = sign ? 3 : 2;  // a slot's
+    s.per_register = uint8_t(32 / words);
+    s.registers = sign ? 3 : 2;
+    s.per_pass = uint8_t(s.per_register * s.registers);
+    for (uint32_t r = 0; r < s.registers; ++r)
+        for (uint32_t j = 0; j < s.per_register; ++j) {
+            s.index[r][words * j] = uint16_t(r * s.per_register + j);
+            s.index[r][words * j + 1] = uint16_t(32 + r * s.per_register + j);
         }
+    for (uint32_t j = 0; j < s.per_register; ++j) {
+        const uint32_t slot = 2 * words * j;
+        if (sign) {
+            s.spaces |= 1u << (words * j + 2);
+            s.signs |= 1ull << slot;
+            if (code == 4) s.always |= 1ull << slot;
+        }
+        const uint32_t h = slot + (sign ? 1 : 0);
+        s.hundreds |= 1ull << h;
+        s.tens |= 1ull << (h + 1);
+        s.always |= 3ull << (h + 2);  // the ones and the space
     }
     return s;
+}
+
+// The decimal notations for paths without a compress: a byte shuffle a group of pieces.
+// Each byte's digits sit in a field of 4 characters "shto" (sign, hundreds, tens, ones); a
+// group's fields fill 16 bytes, and a shuffle control picked by what each piece shows
+// (its digits, its sign) closes them up into the group's text. Code 0 takes 4 pieces a
+// group, its fields' first character a space that ends each piece. Codes 3 and 4 take 3, up
+// to 5 characters each: the fourth field is a dummy whose sign place holds their spaces.
+//
+// A group's index is the sum over its pieces of weight * state, where a piece's state is
+// its digits less one, plus 3 for a minus sign in code 3 (code 4 always shows its sign).
+struct DecimalGroups {
+    uint8_t pieces, states;
+    uint8_t weight[4];
+    uint16_t entries;
+    uint8_t most;  // characters a group's text takes at most
+    alignas(16) uint8_t control[216][16];
+    uint8_t length[216];  // characters of the group's text
+};
+
+constexpr DecimalGroups decimal_groups(uint32_t code) {
+    DecimalGroups g{};
+    g.pieces = code == 0 ? 4 : 3;
+    g.states = code == 3 ? 6 : 3;
+    g.entries = 1;
+    for (uint32_t i = 0; i < g.pieces; ++i) {
+        g.weight[i] = uint8_t(g.entries);
+        g.entries = uint16_t(g.entries * g.states);
+    }
+    g.most = uint8_t(g.pieces * (code == 0 ? 4 : 5));
+    for (uint32_t e = 0; e < g.entries; ++e) {
+        uint32_t at = 0, rest = e;
+        for (uint32_t i = 0; i < g.pieces; ++i) {
+            const uint32_t state = rest % g.states, shown = state % 3 + 1;
+            rest /= g.states;
+            const bool sign = code == 4 || (code == 3 && state >= 3);
+            if (sign) g.control[e][at++] = uint8_t(4 * i);
+            for (uint32_t d = 4 - shown; d < 4; ++d) g.control[e][at++] = uint8_t(4 * i + d);
+            g.control[e][at++] = uint8_t(code == 0 ? 4 * i : 12);
+        }
+        g.length[e] = uint8_t(at);
+        while (at < 16) g.control[e][at++] = ZERO_LANE;
+    }
+    return g;
 }
 
 }  // namespace bytetext

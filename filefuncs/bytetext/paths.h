@@ -28,6 +28,11 @@ void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, 
 size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
                        size_t* done);
 
+// The decimal kernels of the paths without a compress (decimal_ssse3.cpp, decimal_avx2.cpp).
+size_t ssse3_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+                      size_t* done);
+size_t avx2_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done);
+
 // The reference: one table piece a byte, as the plug-in has always joined them.
 bool scalar_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);
 

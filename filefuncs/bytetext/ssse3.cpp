@@ -116,4 +116,4 @@ void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lo
 
 }  // namespace
 
-const ByteTextKernels SSSE3_KERNELS = {fixed, nullptr};
+const ByteTextKernels SSSE3_KERNELS = {fixed, ssse3_variable};

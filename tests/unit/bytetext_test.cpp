@@ -136,6 +136,44 @@ TEST(ByteText, TextsAtTheCapacityOnEveryPath) {
         }
 }
 
+// Symbols 0..k-1 in an order where every run of `length` of them appears once (a de Bruijn
+// sequence, cyclic), with its first length - 1 symbols repeated at the end.
+void de_bruijn(int k, int length, int t, int p, std::vector<int>& a, std::vector<int>& out) {
+    if (t > length) {
+        if (length % p == 0)
+            for (int j = 1; j <= p; ++j) out.push_back(a[j]);
+        return;
+    }
+    a[t] = a[t - p];
+    de_bruijn(k, length, t + 1, p, a, out);
+    for (int j = a[t - p] + 1; j < k; ++j) {
+        a[t] = j;
+        de_bruijn(k, length, t + 1, t, a, out);
+    }
+}
+
+// The vector paths close up a group of decimal pieces by what each shows (its digits, its
+// sign), and random bytes seldom bring the rarer groups (four one-digit pieces, say). Here
+// every run of four kinds of byte, each kind a range whose pieces have one length and sign
+// in codes 3 and 4 (code 0's last four are all of 3 digits), at every offset from 0 to 11.
+TEST(ByteText, EveryRunOfFourDecimalPieceKindsOnEveryPath) {
+    const uint8_t kinds[6][2] = {{0, 9}, {10, 99}, {100, 127}, {128, 156}, {157, 246}, {247, 255}};
+    std::vector<int> a(5, 0), order;
+    de_bruijn(6, 4, 1, 1, a, order);
+    for (int j = 0; j < 3; ++j) order.push_back(order[j]);
+    std::mt19937 random(56);
+    for (ByteTextPath path : paths_here())
+        for (uint32_t format : {0u, 3u, 4u})
+            for (size_t offset = 0; offset < 12; ++offset) {
+                std::vector<uint8_t> bytes(offset, uint8_t(random()));
+                for (int kind : order) {
+                    const uint8_t low = kinds[kind][0], span = uint8_t(kinds[kind][1] - low + 1);
+                    bytes.push_back(uint8_t(low + random() % span));
+                }
+                expect_text(path, bytes, format, "runs of kinds at offset " + std::to_string(offset));
+            }
+}
+
 TEST(ByteText, ProcessorPathsAreOfferedByWhatItHas) {
     EXPECT_TRUE(byte_text_path_supported(BYTETEXT_SCALAR));
     EXPECT_TRUE(byte_text_path_supported(BYTETEXT_SSE2));
