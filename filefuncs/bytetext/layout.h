@@ -100,36 +100,6 @@ constexpr WideLayout wide_layout(uint32_t code, uint32_t phase) {
     return w;
 }
 
-// The text of 32 bytes in a hexadecimal notation a store of 64 bytes (32 characters) at a
-// time, each store one full-width byte permute of the block's digits (the high nibbles' of
-// the 32 bytes, then the low ones') merged into the fixed characters: index picks the
-// digit of each character the mask names, fill gives all the rest (the fixed characters,
-// and 0 for the high byte of each character).
-struct PermuteLayout {
-    uint8_t stores;
-    uint64_t digits[5];
-    alignas(64) uint8_t index[5][64];
-    alignas(64) uint8_t fill[5][64];
-};
-
-constexpr PermuteLayout permute_layout(uint32_t code) {
-    const FixedPiece f = fixed_piece(code);
-    PermuteLayout p{};
-    p.stores = f.width;
-    for (uint32_t s = 0; s < p.stores; ++s) {
-        for (uint32_t b = 0; b < 64; b += 2) {
-            const uint32_t t = 32 * s + b / 2, j = t % f.width;
-            if (j + 1 == f.width) p.fill[s][b] = ' ';
-            else if (j < f.prefix) p.fill[s][b] = uint8_t(j == 0 ? u'0' : f.letter);
-            else {
-                p.digits[s] |= uint64_t(1) << b;
-                p.index[s][b] = uint8_t((j - f.prefix) * 32 + t / f.width);
-            }
-        }
-    }
-    return p;
-}
-
 // The decimal notations (codes 0, 3, 4) for AVX-512: each byte's piece in a slot of fixed
 // places, one byte a place, and a register of slots closed up by a byte compress. Code 0's
 // slots "hto " (hundreds, tens, ones, space) take 16 bytes a register; codes 3 and 4's

@@ -20,9 +20,6 @@ struct ByteTextKernels {
 // Null members where the path has no kernel of its own for that kind of notation.
 extern const ByteTextKernels SCALAR_KERNELS, SSE2_KERNELS, SSSE3_KERNELS, AVX2_KERNELS, AVX512_KERNELS;
 
-// The AVX-512 kernel of the notations of one piece length (fixed_avx512.cpp).
-void avx512_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
-
 // The exact piece-by-piece writers every vector kernel finishes its tail with.
 void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
 size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
@@ -38,6 +35,6 @@ bool scalar_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t
 
 // Processor features, probed once.
 struct CpuFeatures {
-    bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI, VBMI2 and BMI2, with the state saved by the system
+    bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI2 and BMI2, with the state saved by the system
 };
 CpuFeatures probe_cpu();
