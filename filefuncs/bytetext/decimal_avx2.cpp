@@ -11,13 +11,6 @@ namespace {
 
 using namespace bytetext;
 
-// Codes 3 and 4 take 12 bytes a block, spread so that every fourth lane is a dummy of 0
-// (its field's sign place then holds the space: ' ' there instead of '+').
-alignas(16) constexpr uint8_t SPREAD[16] = {0, 1, 2, ZERO_LANE, 3, 4,  5,  ZERO_LANE,
-                                            6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE};
-alignas(16) constexpr uint8_t SIGN_BASE[16] = {'+', '+', '+', ' ', '+', '+', '+', ' ',
-                                               '+', '+', '+', ' ', '+', '+', '+', ' '};
-
 // The fields "shto" of 8 lanes of each block of a pass, from words: sign + 256 hundreds
 // (characters), and r, the magnitude below 100, and tail = 0x30 + 256 (r + 0x30).
 // r * 6554 >> 16 is r / 10, and tens + 256 ones = 256 r - 2559 (r / 10). Each 16-byte lane

@@ -146,6 +146,13 @@ constexpr CompressLayout compress_layout(uint32_t code) {
     return s;
 }
 
+// Codes 3 and 4 take 12 bytes a block, spread so that every fourth lane is a dummy of 0
+// (its field's sign place then holds the space: ' ' there instead of '+').
+alignas(16) constexpr uint8_t SPREAD[16] = {0, 1, 2, ZERO_LANE, 3, 4,  5,  ZERO_LANE,
+                                            6, 7, 8, ZERO_LANE, 9, 10, 11, ZERO_LANE};
+alignas(16) constexpr uint8_t SIGN_BASE[16] = {'+', '+', '+', ' ', '+', '+', '+', ' ',
+                                               '+', '+', '+', ' ', '+', '+', '+', ' '};
+
 // The decimal notations for paths without a compress: a byte shuffle a group of pieces.
 // Each byte's digits sit in a field of 4 characters "shto" (sign, hundreds, tens, ones); a
 // group's fields fill 16 bytes, and a shuffle control picked by what each piece shows

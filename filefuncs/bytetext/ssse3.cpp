@@ -79,17 +79,6 @@ struct Block {
     }
 };
 
-constexpr size_t NOT_ALIGNED = ~size_t(0);
-
-// The first piece, among the first 8, whose stores with the phase start on a 16-byte
-// boundary. A phase needs a piece before the first block.
-size_t aligned_start(const char16_t* out, size_t width, size_t phase) {
-    const uintptr_t at = reinterpret_cast<uintptr_t>(out);
-    for (size_t i = phase ? 1 : 0; i < 9; ++i)
-        if ((at + (i * width - phase) * sizeof(char16_t)) % 16 == 0) return i;
-    return NOT_ALIGNED;
-}
-
 template <uint32_t Code>
 void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
     static constexpr FixedPiece piece = fixed_piece(Code);
@@ -101,10 +90,10 @@ void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
         table_or_fixed = _mm_set1_epi32(fixed);
     }
     if (n < 32) return scalar_fixed(out, bytes, n, Code, lower);
-    size_t start = aligned_start(out, piece.width, 0);
+    size_t start = aligned_start(out, piece.width, 0, 16);
     if (start != NOT_ALIGNED) return Block<Code, 0>::run(out, bytes, n, lower, start, table_or_fixed);
     if constexpr (wide_layout(Code, 1).valid) {
-        start = aligned_start(out, piece.width, 1);
+        start = aligned_start(out, piece.width, 1, 16);
         if (start != NOT_ALIGNED) return Block<Code, 1>::run(out, bytes, n, lower, start, table_or_fixed);
     }
     Block<Code, 0>::run(out, bytes, n, lower, 0, table_or_fixed);
