@@ -4,27 +4,12 @@
 #pragma once
 #include <stdint.h>
 
+#include "args/digit_values.h"
 #include "text/chars.h"
 
 enum : int32_t { PARSE_OK = 0, PARSE_NO_NUMBER = -1, PARSE_RANGE = 34 };
 
-// The value of c as a digit of any base up to 36, or 36 when it is none. A table: digits
-// and letters mix at random in hexadecimal data, and a branch on their kind would be
-// guessed wrong again and again.
-struct DigitValues {
-    uint8_t of[128];
-};
-constexpr DigitValues digit_values() {
-    DigitValues t{};
-    for (int c = 0; c < 128; ++c) {
-        t.of[c] = c >= '0' && c <= '9'   ? uint8_t(c - '0')
-                  : c >= 'A' && c <= 'Z' ? uint8_t(c - 'A' + 10)
-                  : c >= 'a' && c <= 'z' ? uint8_t(c - 'a' + 10)
-                                         : 36;
-    }
-    return t;
-}
-inline constexpr DigitValues DIGIT_VALUES = digit_values();
+// The value of c as a digit of any base up to 36, or 36 when it is none.
 inline uint32_t digit_value(char16_t c) { return c < 128 ? DIGIT_VALUES.of[c] : 36; }
 
 inline bool is_octal_digit(char16_t c) { return c >= u'0' && c <= u'7'; }

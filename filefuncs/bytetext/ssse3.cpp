@@ -73,8 +73,9 @@ struct Block {
         scalar_fixed(out, bytes, start, Code, lower);
         size_t i = start;
         for (; i + 16 <= n; i += 16) text(out + i * PIECE.width, bytes + i, table_or_fixed);
-        // The stores of a phase leave the end of the last piece: it is written again whole.
-        if (Phase != 0 && i > start) --i;
+        // The stores of a phase leave the end of the last piece (at least one block ran: n is
+        // 32 or more, start 16 or less): it is written again whole.
+        if (Phase != 0) --i;
         scalar_fixed(out + i * PIECE.width, bytes + i, n - i, Code, lower);
     }
 };
@@ -92,7 +93,7 @@ void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
     if (n < 32) return scalar_fixed(out, bytes, n, Code, lower);
     size_t start = aligned_start(out, piece.width, 0, 16);
     if (start != NOT_ALIGNED) return Block<Code, 0>::run(out, bytes, n, lower, start, table_or_fixed);
-    if constexpr (wide_layout(Code, 1).valid) {
+    if constexpr (piece.width % 2 == 0 && wide_layout(Code, 1).valid) {  // odd widths reach a boundary
         start = aligned_start(out, piece.width, 1, 16);
         if (start != NOT_ALIGNED) return Block<Code, 1>::run(out, bytes, n, lower, start, table_or_fixed);
     }
