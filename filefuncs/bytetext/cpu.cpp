@@ -20,6 +20,7 @@ enum : uint32_t {
     LEAF7_EBX_BMI2 = 1u << 8,
     LEAF7_EBX_AVX512F = 1u << 16,
     LEAF7_EBX_AVX512BW = 1u << 30,
+    LEAF7_ECX_AVX512VBMI = 1u << 1,
     LEAF7_ECX_AVX512VBMI2 = 1u << 6,
     STATE_SSE_AVX = 0x06,  // XMM and YMM
     STATE_AVX512 = 0xE6,   // and the opmasks, ZMM0-15 upper halves, ZMM16-31
@@ -40,6 +41,6 @@ CpuFeatures probe_cpu() {
     if (__get_cpuid_max(0, nullptr) >= 7) __cpuid_count(7, 0, a, b7, c7, d);
     f.avx2 = (state & STATE_SSE_AVX) == STATE_SSE_AVX && (b7 & LEAF7_EBX_AVX2);
     f.avx512 = f.avx2 && (state & STATE_AVX512) == STATE_AVX512 && (b7 & LEAF7_EBX_BMI2) && (b7 & LEAF7_EBX_AVX512F) &&
-               (b7 & LEAF7_EBX_AVX512BW) && (c7 & LEAF7_ECX_AVX512VBMI2);
+               (b7 & LEAF7_EBX_AVX512BW) && (c7 & LEAF7_ECX_AVX512VBMI) && (c7 & LEAF7_ECX_AVX512VBMI2);
     return f;
 }

@@ -102,39 +102,49 @@ constexpr WideLayout wide_layout(uint32_t code, uint32_t phase) {
 
 // The decimal notations (codes 0, 3, 4) for AVX-512: each byte's piece in a slot of fixed
 // places, one byte a place, and a register of slots closed up by a byte compress. Code 0's
-// slots "hto " (hundreds, tens, ones, space) take 16 bytes a register; codes 3 and 4's
-// "shto " and a pad take 10. A pass takes 32 or 30 bytes, 2 or 3 registers.
+// slots "hto " (hundreds, tens, ones, space) take 16 bytes a register, two a pass of 32;
+// codes 3 and 4's "shto " take 12, two a pass of 24 (a third would want more than the 32
+// bytes whose digits a pass works out).
 //
-// A slot is built of 16-bit words drawn from two registers of a word a byte, by a
-// two-source permute: code 0 "ht" and "o " (first, second); codes 3 and 4 "sh" and "to",
-// and a space put in the third word.
+// Slots are drawn from two registers of a word a byte, code 0's "ht" and "o " (first,
+// second) by a permute of words, codes 3 and 4's "sh" and "to" by one of bytes. A pass of
+// codes 3 and 4 leaves the words from 24 on free, and their spaces come from word 24 of
+// first, made "  " once a pass.
 //
 // Which places a piece keeps: the ones and the space always; the tens, hundreds and sign
 // where the byte shows them. Per place, the slots' bits, one a byte, so that a bit deposit
 // spreads one bit a byte (tens shown, say) over them.
 struct CompressLayout {
     uint8_t per_register, registers, per_pass;
-    alignas(64) uint16_t index[3][32];  // the two-source permute of each register
-    uint32_t spaces;                    // codes 3 and 4: the words that hold a space
+    alignas(64) uint16_t words[2][32];  // code 0: the two-source permute of each register
+    alignas(64) uint8_t bytes[2][64];   // codes 3 and 4: the same, of bytes
     uint64_t always, signs, hundreds, tens;
 };
 
 constexpr CompressLayout compress_layout(uint32_t code) {
     CompressLayout s{};
     const bool sign = code != 0;
-    const uint32_t words = sign ? 3 : 2;  // a slot's
-    s.per_register = uint8_t(32 / words);
-    s.registers = sign ? 3 : 2;
+    const uint32_t width = sign ? 5 : 4;  // a slot's places
+    s.per_register = uint8_t(64 / width);
+    s.registers = 2;
     s.per_pass = uint8_t(s.per_register * s.registers);
     for (uint32_t r = 0; r < s.registers; ++r)
         for (uint32_t j = 0; j < s.per_register; ++j) {
-            s.index[r][words * j] = uint16_t(r * s.per_register + j);
-            s.index[r][words * j + 1] = uint16_t(32 + r * s.per_register + j);
+            const uint32_t v = r * s.per_register + j;
+            if (!sign) {
+                s.words[r][2 * j] = uint16_t(v);
+                s.words[r][2 * j + 1] = uint16_t(32 + v);
+                continue;
+            }
+            s.bytes[r][width * j] = uint8_t(2 * v);
+            s.bytes[r][width * j + 1] = uint8_t(2 * v + 1);
+            s.bytes[r][width * j + 2] = uint8_t(64 + 2 * v);
+            s.bytes[r][width * j + 3] = uint8_t(64 + 2 * v + 1);
+            s.bytes[r][width * j + 4] = 2 * 24;
         }
     for (uint32_t j = 0; j < s.per_register; ++j) {
-        const uint32_t slot = 2 * words * j;
+        const uint32_t slot = width * j;
         if (sign) {
-            s.spaces |= 1u << (words * j + 2);
             s.signs |= 1ull << slot;
             if (code == 4) s.always |= 1ull << slot;
         }

@@ -42,6 +42,6 @@ bool scalar_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t
 
 // Processor features, probed once.
 struct CpuFeatures {
-    bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI2 and BMI2, with the state saved by the system
+    bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI, VBMI2 and BMI2, with the state saved by the system
 };
 CpuFeatures probe_cpu();
