@@ -13,7 +13,7 @@ struct SplitCursor {
     int32_t p, n, k, in_use;
 };
 
-// Takes the text at s (16-byte aligned), 64 characters at a time, for options that split
+// Takes the text at s (any address), 64 characters at a time, for options that split
 // on white space and outside quotes, while each block holds no quote and nothing beyond
 // ASCII and the store has room for it. Returns where it stopped: at a block it leaves to
 // the driver, or with *ended set, past the text's end. The table and the store are then as

@@ -13,22 +13,6 @@ namespace {
 const char16_t RESULT_NOTHING_WRITTEN[] = u"0";
 const char16_t RESULT_WRITE_FAILED[] = u"-1";
 
-// A byte value's digits in base from s on, which the conversion beneath the number syntax
-// would take (in base 16 after one "0x" more); false when there are none, when anything
-// follows them, or past 32 bits.
-bool read_digits(const char16_t* s, uint32_t base, uint32_t* value) {
-    if (base == 16 && number_prefix_base(s) == 16) s += 2;
-    uint32_t d = digit_value(*s);
-    if (d >= base) return false;
-    uint64_t v = d;
-    while ((d = digit_value(*++s)) < base) {
-        v = v * base + d;
-        if (v > 0xFFFFFFFFu) return false;
-    }
-    *value = uint32_t(v);
-    return *s == 0;
-}
-
 // A byte value: "0X" hexadecimal, "0O" octal, "#" decimal, and a bare number hexadecimal.
 // False when the text (of length characters) is in none of these forms, too large for 32
 // bits, or has anything after its digits.
@@ -48,7 +32,8 @@ bool read_byte_value(const char16_t* text, int32_t length, uint32_t* value) {
         else if (text_is_hex_digit(text[0])) form = {16, text};
         else return false;
     }
-    return read_digits(form.digits, form.base, value);
+    const char16_t* end;
+    return convert_unsigned32(form.digits, form.base, value, &end) == PARSE_OK && *end == 0;
 }
 
 // Every value argument into bytes, in order; the first faulty one is reported.

@@ -13,9 +13,6 @@ namespace {
 
 using namespace bytetext;
 
-const char HEX_UPPER[17] = "0123456789ABCDEF";
-const char HEX_LOWER[17] = "0123456789abcdef";
-
 // A group of 4 bytes as its octal digit planes, in both halves: the 64s', 8s' and 1s'
 // digits, then the fixed characters.
 __m256i octal_group(const uint8_t* bytes, __m256i fixed) {
@@ -94,13 +91,12 @@ void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
         table_or_fixed = _mm256_setr_epi32(zeros, zeros, zeros, fixed, zeros, zeros, zeros, fixed);
     }
     if (n < 32) return scalar_fixed(out, bytes, n, Code, lower);
-    size_t start = aligned_start(out, piece.width, 0, 32);
-    if (start != NOT_ALIGNED) return Block<Code, 0>::run(out, bytes, n, lower, start, table_or_fixed);
-    if constexpr (piece.width % 2 == 0 && wide_layout(Code, 1).valid) {  // odd widths reach a boundary
-        start = aligned_start(out, piece.width, 1, 32);
-        if (start != NOT_ALIGNED) return Block<Code, 1>::run(out, bytes, n, lower, start, table_or_fixed);
-    }
-    Block<Code, 0>::run(out, bytes, n, lower, 0, table_or_fixed);
+    // Odd widths reach a boundary without a phase: theirs would never run.
+    constexpr bool PHASED = piece.width % 2 == 0 && wide_layout(Code, 1).valid;
+    const StoreStart at = store_start(out, piece.width, 32, PHASED);
+    if constexpr (PHASED)
+        if (at.phase != 0) return Block<Code, 1>::run(out, bytes, n, lower, at.start, table_or_fixed);
+    Block<Code, 0>::run(out, bytes, n, lower, at.start, table_or_fixed);
 }
 
 void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {

@@ -39,6 +39,10 @@ void with_fixed_code(uint32_t code, Kernel kernel) {
     }
 }
 
+// The hexadecimal digits for nibble look-ups, loaded 16 bytes at a time.
+constexpr char HEX_UPPER[17] = "0123456789ABCDEF";
+constexpr char HEX_LOWER[17] = "0123456789abcdef";
+
 // Digits are computed a group of bytes at a time into "planes": digit d of byte i of the
 // group is at d * group + i. Hexadecimal: 8 bytes, planes high and low (16 bytes);
 // octal: 4 bytes, planes of 64s, 8s and 1s (12 bytes). A block of 16 bytes is 2 or 4

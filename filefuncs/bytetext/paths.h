@@ -30,12 +30,16 @@ size_t ssse3_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes
                       size_t* done);
 size_t avx2_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done);
 
-// The first piece, among the first that could reach one, whose text less `phase` characters
-// before it starts on a boundary of `boundary` bytes (16 or 32): a store that straddles two
-// cache lines costs nearly two. Pieces of an odd width always reach one without a phase; a
-// phase needs a piece before the first block. NOT_ALIGNED where none does.
-constexpr size_t NOT_ALIGNED = ~size_t(0);
-size_t aligned_start(const char16_t* out, size_t width, size_t phase, size_t boundary);
+// Where a kernel's stores on a boundary of `boundary` bytes (16 or 32) begin: the reference
+// writes the first `start` pieces, and the stores then start `phase` characters (0 or 1)
+// before piece `start`. A store that straddles two cache lines costs nearly two. Pieces of
+// an odd width always reach a boundary without a phase; a phase, tried only where allowed,
+// needs a piece before the first block. {0, 0} where neither reaches one.
+struct StoreStart {
+    size_t start;
+    uint32_t phase;
+};
+StoreStart store_start(const char16_t* out, size_t width, size_t boundary, bool phase_allowed);
 
 // The reference: one table piece a byte, as the plug-in has always joined them.
 bool scalar_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);

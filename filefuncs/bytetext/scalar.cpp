@@ -102,11 +102,12 @@ size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* byte
     return at;
 }
 
-size_t aligned_start(const char16_t* out, size_t width, size_t phase, size_t boundary) {
+StoreStart store_start(const char16_t* out, size_t width, size_t boundary, bool phase_allowed) {
     const uintptr_t at = reinterpret_cast<uintptr_t>(out);
-    for (size_t i = phase ? 1 : 0; i <= boundary / 2; ++i)
-        if ((at + (i * width - phase) * sizeof(char16_t)) % boundary == 0) return i;
-    return NOT_ALIGNED;
+    for (uint32_t phase = 0; phase <= (phase_allowed ? 1u : 0u); ++phase)
+        for (size_t i = phase; i <= boundary / 2; ++i)
+            if ((at + (i * width - phase) * sizeof(char16_t)) % boundary == 0) return {i, phase};
+    return {0, 0};
 }
 
 const ByteTextKernels SCALAR_KERNELS = {scalar_fixed, scalar_variable};

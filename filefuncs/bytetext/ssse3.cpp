@@ -11,9 +11,6 @@ namespace {
 
 using namespace bytetext;
 
-const char HEX_UPPER[17] = "0123456789ABCDEF";
-const char HEX_LOWER[17] = "0123456789abcdef";
-
 // The digit planes of the groups of a block of 16 bytes, all at once: 2 groups of
 // hexadecimal digits (the high nibbles' digits of 8 bytes, then the low ones'), or 4 of
 // octal (the 64s', 8s' and 1s' digits of 4 bytes, then the fixed characters).
@@ -91,13 +88,12 @@ void fixed_code(char16_t* out, const uint8_t* bytes, size_t n, bool lower) {
         table_or_fixed = _mm_set1_epi32(fixed);
     }
     if (n < 32) return scalar_fixed(out, bytes, n, Code, lower);
-    size_t start = aligned_start(out, piece.width, 0, 16);
-    if (start != NOT_ALIGNED) return Block<Code, 0>::run(out, bytes, n, lower, start, table_or_fixed);
-    if constexpr (piece.width % 2 == 0 && wide_layout(Code, 1).valid) {  // odd widths reach a boundary
-        start = aligned_start(out, piece.width, 1, 16);
-        if (start != NOT_ALIGNED) return Block<Code, 1>::run(out, bytes, n, lower, start, table_or_fixed);
-    }
-    Block<Code, 0>::run(out, bytes, n, lower, 0, table_or_fixed);
+    // Odd widths reach a boundary without a phase: theirs would never run.
+    constexpr bool PHASED = piece.width % 2 == 0 && wide_layout(Code, 1).valid;
+    const StoreStart at = store_start(out, piece.width, 16, PHASED);
+    if constexpr (PHASED)
+        if (at.phase != 0) return Block<Code, 1>::run(out, bytes, n, lower, at.start, table_or_fixed);
+    Block<Code, 0>::run(out, bytes, n, lower, at.start, table_or_fixed);
 }
 
 void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {
