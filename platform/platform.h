@@ -81,7 +81,7 @@ typedef void (*sys_call)(void);
 // The calls every build has, each with the shape of the sys_ function above it stands for:
 //   "ReadFile" sys_read_fn, "WriteFile" sys_write_fn,
 //   "GetEnvironmentVariableW" sys_get_env_fn, "SetEnvironmentVariableW" sys_set_env_fn.
-// The Linux stand-ins make theirs through the C library's "read", "write", "setenv" and
+// The Linux stand-ins make theirs through the C library's "read", "write", "putenv" and
 // "unsetenv", which are in the table too, with the C library's own shapes.
 typedef bool (*sys_read_fn)(sys_handle h, void* buf, uint32_t count, uint32_t* done);
 typedef bool (*sys_write_fn)(sys_handle h, const void* buf, uint32_t count, uint32_t* done);

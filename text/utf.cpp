@@ -35,16 +35,16 @@ size_t decode_utf8(const unsigned char* s, uint32_t* cp) {
     return size_t(extra) + 1;
 }
 
-}  // namespace
-
-size_t utf16_to_utf8(const char16_t* s, size_t n, char* out, size_t cap) {
+// Writes n units of s as UTF-8; a lone surrogate becomes U+FFFD, or with keep_lone its own
+// three-byte form.
+size_t encode(const char16_t* s, size_t n, char* out, size_t cap, bool keep_lone) {
     size_t o = 0;
     for (size_t i = 0; i < n; ++i) {
         uint32_t cp = s[i];
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (uint32_t(s[i + 1]) - 0xDC00);
             ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+        } else if (cp >= 0xD800 && cp <= 0xDFFF && !keep_lone) {
             cp = 0xFFFD;
         }
         char b[4];
@@ -64,6 +64,47 @@ size_t utf16_to_utf8(const char16_t* s, size_t n, char* out, size_t cap) {
         for (size_t j = 0; j < k; ++j) out[o++] = b[j];
     }
     return o;
+}
+
+}  // namespace
+
+size_t utf16_to_utf8(const char16_t* s, size_t n, char* out, size_t cap) { return encode(s, n, out, cap, false); }
+
+size_t wtf8_from_utf16(const char16_t* s, size_t n, char* out, size_t cap) { return encode(s, n, out, cap, true); }
+
+size_t wtf8_next(const char* s, char16_t out[2], size_t* units) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+    unsigned char c = p[0];
+    *units = 1;
+    if (c < 0x80) {
+        out[0] = c;
+        return 1;
+    }
+    size_t len;
+    uint32_t v, min;
+    if (c >= 0xC2 && c <= 0xDF) len = 2, v = c & 0x1F, min = 0x80;
+    else if (c >= 0xE0 && c <= 0xEF) len = 3, v = c & 0x0F, min = 0x800;
+    else if (c >= 0xF0 && c <= 0xF4) len = 4, v = c & 0x07, min = 0x10000;
+    else len = 0, v = 0, min = 0;
+    for (size_t i = 1; i < len; ++i) {
+        if ((p[i] & 0xC0) != 0x80) {
+            len = 0;
+            break;
+        }
+        v = (v << 6) | (p[i] & 0x3F);
+    }
+    if (len == 0 || v < min || v > 0x10FFFF) {
+        out[0] = char16_t(0xDC00 + c);  // an escaped byte
+        return 1;
+    }
+    if (v >= 0x10000) {
+        out[0] = char16_t(0xD800 + ((v - 0x10000) >> 10));
+        out[1] = char16_t(0xDC00 + ((v - 0x10000) & 0x3FF));
+        *units = 2;
+    } else {
+        out[0] = char16_t(v);  // a surrogate's own form included
+    }
+    return len;
 }
 
 size_t utf8_to_utf16(const char* s, char16_t* out, size_t cap) {

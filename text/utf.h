@@ -12,3 +12,14 @@ size_t utf16_to_utf8(const char16_t* s, size_t n, char* out, size_t cap);
 size_t utf8_to_utf16(const char* s, char16_t* out, size_t cap);
 // Number of UTF-16 units that utf8_to_utf16 would give for s, with unlimited room.
 size_t utf8_to_utf16_length(const char* s);
+
+// Lossless forms, for text that must come back unit for unit (the Linux environment):
+// a lone surrogate is written in its three-byte form (WTF-8), and on the way back each byte
+// that starts no well-formed sequence reads as one of U+DC80..U+DCFF, the escapes that
+// file names carry, so bytes from outside the process are not lost either.
+// Converts n UTF-16 units of s into at most cap bytes of out (no NUL added); returns the
+// bytes written; a character that does not fit whole is dropped.
+size_t wtf8_from_utf16(const char16_t* s, size_t n, char* out, size_t cap);
+// Decodes the character at s (NUL-terminated, *s not NUL) into one or two units of out;
+// returns the bytes used (at least 1) and sets *units.
+size_t wtf8_next(const char* s, char16_t out[2], size_t* units);

@@ -75,20 +75,6 @@ uint32_t errno_to_code(int e, int fd) {
     }
 }
 
-// Windows compares environment names without regard to case: the entry whose name is
-// the n bytes of name, in whatever case the entry spells it, or null.
-const char* find_env(const char* name, size_t n) {
-    for (char** e = environ; *e; ++e) {
-        const char* entry = *e;
-        size_t i = 0;
-        while (i < n && entry[i] != '=' &&
-               text_upper(char16_t((unsigned char)entry[i])) == text_upper(char16_t((unsigned char)name[i])))
-            ++i;
-        if (i == n && entry[i] == '=') return entry;
-    }
-    return nullptr;
-}
-
 int handle_to_fd(sys_handle h) { return h > uint64_t(INT_MAX) ? -1 : int(h); }
 
 bool fail(int e, int fd) {
@@ -97,10 +83,10 @@ bool fail(int e, int fd) {
 }
 
 // This build's own slots of the fault seam, after the shared ones, in the order of sys_calls below.
-enum : size_t { CALL_READ = CALL_SHARED_COUNT, CALL_WRITE, CALL_SETENV, CALL_UNSETENV };
+enum : size_t { CALL_READ = CALL_SHARED_COUNT, CALL_WRITE, CALL_PUTENV, CALL_UNSETENV };
 typedef ssize_t (*read_fn)(int, void*, size_t);
 typedef ssize_t (*write_fn)(int, const void*, size_t);
-typedef int (*setenv_fn)(const char*, const char*, int);
+typedef int (*putenv_fn)(char*);
 typedef int (*unsetenv_fn)(const char*);
 
 bool read_file(sys_handle h, void* buf, uint32_t count, uint32_t* done) {
@@ -141,46 +127,155 @@ bool write_file(sys_handle h, const void* buf, uint32_t count, uint32_t* done) {
     return true;
 }
 
+// The environment's one home is the process's own, environ: the host, the stand-in shell
+// and the plug-in each link this layer, and all three must see every change. Its entries
+// are WTF-8, so that a value keeps every UTF-16 unit it was given.
+//
+// setenv would keep every value it was ever given, so the layer hands putenv strings of its
+// own instead, and frees each once environ no longer holds it. Another copy of this layer,
+// or the C library, may replace one of its strings; it is then freed at this copy's next
+// write, which looks for its strings where it last saw them.
+struct OwnString {
+    char* text;
+    size_t slot;  // where environ held it last
+};
+OwnString* own_strings = nullptr;
+size_t own_count = 0, own_room = 0;
+
+size_t environ_count() {
+    size_t n = 0;
+    while (environ && environ[n]) ++n;
+    return n;
+}
+
+bool environ_holds(OwnString& s, size_t count) {
+    if (s.slot < count && environ[s.slot] == s.text) return true;
+    for (size_t i = 0; i < count; ++i)
+        if (environ[i] == s.text) {
+            s.slot = i;
+            return true;
+        }
+    return false;
+}
+
+void free_strings_environ_dropped() {
+    size_t count = environ_count(), kept = 0;
+    for (size_t i = 0; i < own_count; ++i) {
+        if (environ_holds(own_strings[i], count)) own_strings[kept++] = own_strings[i];
+        else free(own_strings[i].text);
+    }
+    own_count = kept;
+}
+
+bool remember_own(char* text) {
+    if (own_count == own_room) {
+        size_t room = own_room ? own_room * 2 : 64;
+        void* grown = realloc(own_strings, room * sizeof *own_strings);
+        if (!grown) return false;
+        own_strings = static_cast<OwnString*>(grown);
+        own_room = room;
+    }
+    own_strings[own_count++] = OwnString{text, environ_count()};
+    return true;
+}
+
+// Windows compares names without regard to case, beyond ASCII too: here by the same
+// upper-casing as sys_char_upper.
+char16_t upper_unit(char16_t c);
+
+// The slot of the entry that holds the n units of name, in whatever case it spells them,
+// or null; *value then points past its '='.
+char** find_entry(const char16_t* name, size_t n, const char** value) {
+    for (char** e = environ; e && *e; ++e) {
+        const char* p = *e;
+        size_t i = 0;
+        for (; *p && *p != '=' && i < n; ++i) {
+            char16_t units[2];
+            size_t k;
+            unsigned char b = static_cast<unsigned char>(*p);
+            if (b < 0x80) {
+                units[0] = b, k = 1, ++p;
+            } else {
+                p += wtf8_next(p, units, &k);
+            }
+            if (upper_unit(units[0]) != upper_unit(name[i])) break;
+            if (k == 2 && (++i == n || upper_unit(units[1]) != upper_unit(name[i]))) break;
+        }
+        if (i == n && *p == '=') {
+            *value = p + 1;
+            return e;
+        }
+    }
+    return nullptr;
+}
+
+bool has_equals(const char16_t* name, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (name[i] == u'=') return true;
+    return false;
+}
+
 uint32_t get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
-    char name8[ENV_MAX * 3 + 1];
-    size_t nlen = text_len_bounded(name, ENV_MAX);
-    size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
-    name8[k] = 0;
-    const char* entry = nullptr;
-    bool has_eq = false;
-    for (size_t i = 0; i < k; ++i) has_eq |= name8[i] == '=';
-    if (k > 0 && !has_eq) entry = find_env(name8, k);
-    if (!entry) {
+    size_t nlen = text_len_bounded(name, ENV_MAX + 1);
+    const char* value = nullptr;
+    if (nlen == 0 || nlen > ENV_MAX || has_equals(name, nlen) || !find_entry(name, nlen, &value)) {
         last_error = SYS_ERROR_ENVVAR_NOT_FOUND;
         return 0;
     }
-    const char* value = entry + k + 1;
-    size_t need = utf8_to_utf16_length(value);
+    size_t need = 0;
+    char16_t units[2];
+    size_t k;
+    for (const char* p = value; *p; need += k) p += wtf8_next(p, units, &k);
     if (need + 1 > cap) return uint32_t(need + 1 > UINT32_MAX ? UINT32_MAX : need + 1);
+    size_t o = 0;
+    for (const char* p = value; *p;) {
+        p += wtf8_next(p, units, &k);
+        for (size_t j = 0; j < k; ++j) buf[o++] = units[j];
+    }
+    buf[o] = 0;
     last_error = 0;
-    return uint32_t(utf8_to_utf16(value, buf, cap));
+    return uint32_t(o);
 }
 
 bool set_env(const char16_t* name, const char16_t* value) {
     static char name8[ENV_MAX * 3 + 1];
     static char value8[ENV_MAX * 3 + 1];
     size_t nlen = text_len_bounded(name, ENV_MAX + 1);
-    if (nlen == 0 || nlen > ENV_MAX) return fail(EINVAL, -1);
-    size_t k = utf16_to_utf8(name, nlen, name8, sizeof name8 - 1);
-    name8[k] = 0;
-    // An existing variable keeps its spelling: the entry's name has the same k bytes.
-    if (const char* entry = find_env(name8, k)) memcpy(name8, entry, k);
-    int r;
-    if (!value) {
-        r = sys_call_at<unsetenv_fn>(CALL_UNSETENV)(name8);
+    if (nlen == 0 || nlen > ENV_MAX || has_equals(name, nlen)) return fail(EINVAL, -1);
+    size_t vlen = value ? text_len_bounded(value, ENV_MAX + 1) : 0;
+    if (vlen > ENV_MAX) return fail(EINVAL, -1);
+    // An existing variable keeps its spelling.
+    const char* old_value = nullptr;
+    char** slot = find_entry(name, nlen, &old_value);
+    size_t k;
+    if (slot) {
+        k = size_t(old_value - 1 - *slot);
+        memcpy(name8, *slot, k);
     } else {
-        size_t vlen = text_len_bounded(value, ENV_MAX + 1);
-        if (vlen > ENV_MAX) return fail(EINVAL, -1);
-        size_t m = utf16_to_utf8(value, vlen, value8, sizeof value8 - 1);
-        value8[m] = 0;
-        r = sys_call_at<setenv_fn>(CALL_SETENV)(name8, value8, 1);
+        k = wtf8_from_utf16(name, nlen, name8, sizeof name8 - 1);
     }
-    if (r != 0) return fail(errno, -1);
+    name8[k] = 0;
+    if (!value) {
+        int r = sys_call_at<unsetenv_fn>(CALL_UNSETENV)(name8);
+        if (r != 0) return fail(errno, -1);
+        free_strings_environ_dropped();
+        return true;
+    }
+    size_t m = wtf8_from_utf16(value, vlen, value8, sizeof value8);
+    char* entry = static_cast<char*>(malloc(k + m + 2));
+    if (!entry || !remember_own(entry)) {
+        free(entry);
+        return fail(ENOMEM, -1);
+    }
+    memcpy(entry, name8, k);
+    entry[k] = '=';
+    memcpy(entry + k + 1, value8, m);
+    entry[k + m + 1] = 0;
+    if (slot) own_strings[own_count - 1].slot = size_t(slot - environ);
+    int r = sys_call_at<putenv_fn>(CALL_PUTENV)(entry);
+    int saved = errno;
+    free_strings_environ_dropped();
+    if (r != 0) return fail(saved, -1);
     return true;
 }
 
@@ -193,7 +288,7 @@ SysCallSlot sys_calls[] = {
     SYS_SLOT("SetEnvironmentVariableW", &set_env),
     SYS_SLOT("read", &::read),
     SYS_SLOT("write", &::write),
-    SYS_SLOT("setenv", &::setenv),
+    SYS_SLOT("putenv", &::putenv),
     SYS_SLOT("unsetenv", &::unsetenv),
 };
 const size_t sys_call_count = sizeof sys_calls / sizeof sys_calls[0];
@@ -212,28 +307,25 @@ uint32_t sys_format_message(uint32_t code, char16_t* buf, uint32_t cap) {
     return 0;
 }
 
+namespace {
+
+char16_t upper_unit(char16_t c) {
+    if (c < 0x80) return text_upper(c);
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) || (c >= 0x430 && c <= 0x44F))
+        return char16_t(c - 0x20);
+    if (c == 0xFF) return 0x178;
+    if (c == 0x3C2) return 0x3A3;
+    if (c == 0x131) return u'I';  // dotless i, whose capital is the ASCII one
+    if (c >= 0x450 && c <= 0x45F) return char16_t(c - 0x50);
+    if (((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) && (c & 1)) return char16_t(c - 1);
+    if (((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) && !(c & 1)) return char16_t(c - 1);
+    return c;
+}
+
+}  // namespace
+
 void sys_char_upper(char16_t* s) {
-    for (; *s; ++s) {
-        char16_t c = *s;
-        if (c < 0x80) {
-            *s = text_upper(c);
-        } else if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
-                   (c >= 0x430 && c <= 0x44F)) {
-            *s = char16_t(c - 0x20);
-        } else if (c == 0xFF) {
-            *s = 0x178;
-        } else if (c == 0x3C2) {
-            *s = 0x3A3;
-        } else if (c == 0x131) {
-            *s = u'I';  // dotless i, whose capital is the ASCII one
-        } else if (c >= 0x450 && c <= 0x45F) {
-            *s = char16_t(c - 0x50);
-        } else if (((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) && (c & 1)) {
-            *s = char16_t(c - 1);
-        } else if (((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) && !(c & 1)) {
-            *s = char16_t(c - 1);
-        }
-    }
+    for (; *s; ++s) *s = upper_unit(*s);
 }
 
 void* sys_stderr_handle(void) { return reinterpret_cast<void*>(intptr_t(2)); }

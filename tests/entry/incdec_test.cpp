@@ -1,6 +1,7 @@
 // INC and DEC through the exported commands: notations, wrap-around, the reading of values
 // that are not numbers, options, messages on standard error and exit codes.
 #include <gtest/gtest.h>
+#include <stdio.h>
 
 #include <string>
 
@@ -289,6 +290,18 @@ TEST(IncDec, NamesOfLettersDigitsAndFourSigns) {
         EXPECT_EQ(Value(name), "1") << name;
         Set(name, nullptr);
     }
+    // Typed in another case, beyond ASCII too, a name reaches the variable as it is spelt.
+    const char* spellings[][2] = {{"z\xC3\xA4hler", "Z\xC3\x84HLER"},
+                                  {"\xD0\xBA\xD0\xBE\xD0\xBB", "\xD0\x9A\xD0\x9E\xD0\x9B"},
+                                  {"\xCF\x83\xCF\x89", "\xCE\xA3\xCE\xA9"}};
+    for (const auto& pair : spellings) {
+        Set(pair[0], "5");
+        Result r = RunCommand(inc, pair[1]);
+        EXPECT_EQ(r.code, 0) << pair[1];
+        EXPECT_EQ(Value(pair[0]), "6") << pair[1];
+        Set(pair[1], nullptr);
+        EXPECT_EQ(Value(pair[0]), kUnset) << pair[1];
+    }
 }
 
 TEST(IncDec, SplitterOverflowEndsAsMissingName) {
@@ -375,5 +388,44 @@ TEST(IncDec, NoHelpAfterAFault) {
         EXPECT_EQ(r.err, kPrefix + c.err) << c.args;
     }
 }
+
+#if defined(__has_feature)
+#    if __has_feature(address_sanitizer)
+#        define BH_KEEPS_FREED_MEMORY  // the sanitizer's quarantine holds what is freed
+#    endif
+#endif
+#if !defined(_WIN32) && !defined(BH_KEEPS_FREED_MEMORY) && !defined(__SANITIZE_ADDRESS__)
+
+long resident_pages() {
+    long size = 0, resident = 0;
+    FILE* f = fopen("/proc/self/statm", "r");
+    if (f) {
+        if (fscanf(f, "%ld %ld", &size, &resident) != 2) resident = 0;
+        fclose(f);
+    }
+    return resident;
+}
+
+// Counting through many distinct values, with writes from this process's other copy of the
+// platform between the plug-in's, as a host's set makes them: every value replaced is
+// given back, so the process does not grow with the work.
+TEST(IncDec, DistinctValuesLeaveTheProcessNoLarger) {
+    auto count = [](int from, int n) {
+        for (int i = from; i < from + n; ++i) {
+            Set("bh_grow", std::to_string(i * 3).c_str());
+            std::u16string text = u"bh_grow";
+            inc(&text[0]);
+        }
+    };
+    count(0, 20000);
+    long before = resident_pages();
+    count(20000, 200000);
+    long grown = resident_pages() - before;
+    EXPECT_EQ(Value("bh_grow"), std::to_string(219999 * 3 + 1));
+    EXPECT_LT(grown, 256) << "pages";
+    Set("bh_grow", nullptr);
+}
+
+#endif
 
 }  // namespace

@@ -39,8 +39,9 @@ TEST(PlatformEnv, SmallBufferGivesSizeNeededAndIsUntouched) {
     env_set("BH_SIZE", nullptr);
 }
 
+// Every UTF-16 unit comes back as it went in, lone surrogates too (a file name may hold them).
 TEST(PlatformEnv, RoundTripsNonAsciiValues) {
-    std::u16string v = U("\u00e4\u2013\u20ac x \U0001F600");
+    std::u16string v = U("\u00e4\u2013\u20ac x \U0001F600") + u'\xD800' + u"z" + u'\xDCE9' + u'\xDFFF';
     ASSERT_TRUE(sys_set_env(u"BH_TEXT", v.c_str()));
     char16_t buf[64];
     uint32_t n = sys_get_env(u"BH_TEXT", buf, 64);
@@ -360,6 +361,16 @@ TEST(PlatformFiles, ASigpipeAlreadyWaitingIsLeftWaiting) {
 
 // The stand-in takes no name or value longer than the 32767 characters Windows documents
 // as the most a variable can hold (Wine is more generous).
+// Bytes from outside that are not UTF-8 read as the escapes file names use, one a byte,
+// and a surrogate's own three-byte form as that surrogate.
+TEST(PlatformEnv, BytesThatAreNotUtf8ReadAsEscapes) {
+    setenv("BH_RAW", "a\xE9\xED\xA0\x80\xC3z", 1);
+    char16_t buf[16];
+    ASSERT_EQ(sys_get_env(u"BH_RAW", buf, 16), 5u);
+    EXPECT_EQ(std::u16string(buf, 5), std::u16string(u"a\xDCE9\xD800\xDCC3z"));
+    unsetenv("BH_RAW");
+}
+
 TEST(PlatformEnv, NamesAndValuesLongerThanWindowsAllowsAreRefused) {
     std::u16string long_name(32768, u'N');
     EXPECT_FALSE(sys_set_env(long_name.c_str(), u"1"));

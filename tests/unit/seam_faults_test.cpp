@@ -174,7 +174,7 @@ ssize_t errno_read(int, void*, size_t) {
     errno = fake_errno;
     return -1;
 }
-int errno_setenv(const char*, const char*, int) {
+int errno_putenv(char*) {
     errno = fake_errno;
     return -1;
 }
@@ -190,7 +190,7 @@ TEST(PosixErrors, EachErrnoBecomesItsWindowsCode) {
     };
     SeamRestorer restore;
     ASSERT_TRUE(seam_override("read", &errno_read));
-    ASSERT_TRUE(seam_override("setenv", &errno_setenv));
+    ASSERT_TRUE(seam_override("putenv", &errno_putenv));
     for (const Row& r : rows) {
         fake_errno = r.e;
         char byte;
