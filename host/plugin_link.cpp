@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "args/split.h"
@@ -16,11 +17,20 @@
 
 namespace {
 
+// A call's buffer, made once for its entry: cap cells the plug-in may write, then the
+// guard region. Between calls the cells hold zeros and the guard its fill, so a call pays
+// for the cells it may touch, not for a new buffer.
+struct GuardedBuffer {
+    size_t cap = 0;
+    std::vector<char16_t> cells;
+};
+
 struct Entry {
     std::u16string name;  // without the '@' of a variable function
     bool function;
     PluginFunctionEntry call;
     size_t capacity;  // what the plug-in may write into the entry's buffer
+    GuardedBuffer buffer;
 };
 
 const size_t MAX_ENTRIES = 64;
@@ -42,8 +52,8 @@ PluginLifecycleEntry shutdown_fn = nullptr;
 PluginUsageEntry usage_fn = nullptr;
 PluginHelpEntry help_fn = nullptr;
 
-const Entry* find_entry(const std::u16string& name, bool function) {
-    for (const Entry& e : entries)
+Entry* find_entry(const std::u16string& name, bool function) {
+    for (Entry& e : entries)
         if (e.function == function && text_equal_nocase(e.name.c_str(), name.c_str())) return &e;
     return nullptr;
 }
@@ -81,7 +91,8 @@ void add_listed_name(std::u16string item) {
         return;
     }
     std::string symbol = symbol_name(u"", export_name);
-    entries.push_back(Entry{name, function, reinterpret_cast<PluginFunctionEntry>(fn), capacity_of(symbol.c_str())});
+    entries.push_back(
+        Entry{name, function, reinterpret_cast<PluginFunctionEntry>(fn), capacity_of(symbol.c_str()), GuardedBuffer()});
 }
 
 void read_function_list(const char16_t* list) {
@@ -96,30 +107,53 @@ void read_function_list(const char16_t* list) {
     }
 }
 
-// A buffer of at least cap characters holding text and its NUL, zero after it, then the
-// guard region.
-std::vector<char16_t> guarded_buffer(size_t cap, const std::u16string& text) {
-    size_t room = text.size() + 1 > cap ? text.size() + 1 : cap;
-    std::vector<char16_t> buf(room + GUARD, GUARD_FILL);
-    for (size_t i = 0; i < room; ++i) buf[i] = i < text.size() ? text[i] : u'\0';
-    return buf;
+// The cells past the text's NUL when it runs past cap: the buffer is then larger than the
+// capacity, and what lies beyond the capacity must come back as it went in.
+size_t room_for(size_t cap, const std::u16string& text) { return text.size() + 1 > cap ? text.size() + 1 : cap; }
+
+void fill_guard(GuardedBuffer& b, size_t from) {
+    std::fill(b.cells.begin() + long(from), b.cells.begin() + long(from + GUARD), GUARD_FILL);
 }
 
-// Whether everything from cap on is as guarded_buffer left it: the rest of a long argument
-// text, zeros, and the guard region.
-bool guard_intact(const std::vector<char16_t>& buf, size_t cap, const std::u16string& text) {
-    for (size_t i = cap; i < buf.size(); ++i) {
-        char16_t want = i < text.size() ? text[i] : i < buf.size() - GUARD ? u'\0' : GUARD_FILL;
-        if (buf[i] != want) return false;
+// Lays text and its NUL at the start of the buffer, zeros after it up to cap (or the rest
+// of a longer text), then the guard region.
+char16_t* guard_arm(GuardedBuffer& b, size_t cap, const std::u16string& text) {
+    size_t room = room_for(cap, text);
+    if (b.cap != cap || b.cells.size() < room + GUARD) {
+        b.cells.assign((room > cap ? room : cap) + GUARD, u'\0');
+        b.cap = cap;
+        fill_guard(b, cap);
     }
+    std::copy(text.begin(), text.end(), b.cells.begin());
+    b.cells[text.size()] = u'\0';
+    if (room > cap) fill_guard(b, room);
+    return b.cells.data();
+}
+
+// Whether everything from cap on is as guard_arm left it: the rest of a long argument
+// text, then the guard region.
+bool guard_intact(const GuardedBuffer& b, const std::u16string& text) {
+    size_t room = room_for(b.cap, text);
+    for (size_t i = b.cap; i < room; ++i)
+        if (b.cells[i] != (i < text.size() ? text[i] : u'\0')) return false;
+    for (size_t i = room; i < room + GUARD; ++i)
+        if (b.cells[i] != GUARD_FILL) return false;
     return true;
 }
 
-// The text the plug-in left in a buffer of cap characters; false when it is not terminated.
-bool text_in_buffer(const std::vector<char16_t>& buf, size_t cap, std::u16string* text) {
-    size_t n = text_len_bounded(buf.data(), cap);
+// Puts back the state between calls: zeros in every cell the call could write and, past
+// the capacity, the guard (armed again even after a call that wrote over it).
+void guard_reset(GuardedBuffer& b, const std::u16string& text) {
+    size_t room = room_for(b.cap, text);
+    std::fill(b.cells.begin(), b.cells.begin() + long(room + GUARD), u'\0');
+    fill_guard(b, b.cap);
+}
+
+// The text the plug-in left in the first cap cells; false when it is not terminated.
+bool text_in_buffer(const GuardedBuffer& b, size_t cap, std::u16string* text) {
+    size_t n = text_len_bounded(b.cells.data(), cap);
     if (n >= cap) return false;
-    text->assign(buf.data(), n);
+    text->assign(b.cells.data(), n);
     return true;
 }
 
@@ -166,7 +200,7 @@ bool plugin_has_command(const std::u16string& name) { return find_entry(name, fa
 
 PluginCall plugin_call_function(const std::u16string& name, const std::u16string& args) {
     PluginCall call{-1, u"", u""};
-    const Entry* e = find_entry(name, true);
+    Entry* e = find_entry(name, true);
     if (!e) return call;
     size_t cap = e->capacity;
     if (args.size() > ARGUMENT_TEXT_MAX) {
@@ -174,26 +208,28 @@ PluginCall plugin_call_function(const std::u16string& name, const std::u16string
             text_of(MSG_ARGS_TOO_LONG, e->name, std::to_string(args.size()), std::to_string(ARGUMENT_TEXT_MAX));
         return call;
     }
-    std::vector<char16_t> buf = guarded_buffer(cap, args);
-    call.code = e->call(buf.data());
-    if (!guard_intact(buf, cap, args)) {
+    GuardedBuffer& buf = e->buffer;
+    call.code = e->call(guard_arm(buf, cap, args));
+    if (!guard_intact(buf, args)) {
         call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), u"@" + e->name);
         call.code = -1;
-    } else if (call.code == 0 && !text_in_buffer(buf, buf.size() - GUARD, &call.result)) {
+    } else if (call.code == 0 && !text_in_buffer(buf, room_for(cap, args), &call.result)) {
         call.fault = text_of(MSG_UNTERMINATED, u"@" + e->name);
         call.code = -1;
     }
+    guard_reset(buf, args);
     return call;
 }
 
 PluginCall plugin_call_command(const std::u16string& name, const std::u16string& text) {
     PluginCall call{-1, u"", u""};
-    const Entry* e = find_entry(name, false);
+    Entry* e = find_entry(name, false);
     if (!e) return call;
     size_t cap = e->capacity;
-    std::vector<char16_t> buf = guarded_buffer(cap, text);
-    call.code = e->call(buf.data());
-    if (!guard_intact(buf, cap, text)) call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), e->name);
+    GuardedBuffer& buf = e->buffer;
+    call.code = e->call(guard_arm(buf, cap, text));
+    if (!guard_intact(buf, text)) call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), e->name);
+    guard_reset(buf, text);
     return call;
 }
 
@@ -201,15 +237,16 @@ PluginCall plugin_call_usage(const std::u16string& name) {
     PluginCall call{0, u"", u""};
     if (!usage_fn) return call;
     size_t cap = capacity_of("Usage");
-    std::vector<char16_t> buf = guarded_buffer(cap, u"");
-    call.code = usage_fn(name.c_str(), buf.data());
-    if (!guard_intact(buf, cap, u"")) {
+    static GuardedBuffer buf;
+    call.code = usage_fn(name.c_str(), guard_arm(buf, cap, u""));
+    if (!guard_intact(buf, u"")) {
         call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), u"Usage");
         call.code = 0;
     } else if (call.code != 0 && !text_in_buffer(buf, cap, &call.result)) {
         call.fault = text_of(MSG_UNTERMINATED, u"Usage");
         call.code = 0;
     }
+    guard_reset(buf, u"");
     return call;
 }
 

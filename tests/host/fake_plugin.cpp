@@ -27,8 +27,9 @@ FAKE_EXPORT PluginInfo* GetPluginInfo() {
 // The argument text comes back as the result.
 FAKE_EXPORT int f_echoargs(char16_t*) { return 0; }
 
-// One character past the 1024 it may use.
+// One character past the 1024 it may use, given x; any other text comes back untouched.
 FAKE_EXPORT int f_overrun(char16_t* b) {
+    if (b[0] != u'x' || b[1] != 0) return 0;
     for (unsigned i = 0; i <= RESULT_CAP; ++i) b[i] = u'x';
     return 0;
 }
