@@ -11,7 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 printf '@echo off\r\necho plain line\r\necho gr\xc3\xbc\xc3\x9fe \xd0\xb6 \xe2\x82\xac\r\necho %%@inthaul[abc,2]\r\n' >t.btm
-timeout 20 script -qec "$host t.btm </dev/null" /dev/null >raw
+timeout 60 script -qec "$host t.btm </dev/null" /dev/null >raw
 # The console draws blanks as cursor moves (ESC[2C for two); other codes and CRs go.
 perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; tr/\r//d' raw >text
 failed=0
