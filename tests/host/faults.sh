@@ -5,7 +5,8 @@
 # code 1; under Wine, which may take the lost bytes without complaint, it may instead run
 # to its end), and standard
 # output or error closed: a file the script opens must get only what the script writes
-# into it, never the lines meant for the closed stream.
+# into it, never the lines meant for the closed stream. Under Wine, a plug-in file that
+# is no program at all.
 #   faults.sh native|wine HOST [HOST_ARGS...]
 set -u
 platform=$1
@@ -77,6 +78,17 @@ for stream in 1 2; do
   [ $code = 255 ] || [ $code = 0 ] || fail "stream $stream closed: exit code $code"
   [ "$(cat out.bin 2>/dev/null)" = OK ] || { fail "stream $stream closed: out.bin holds more than OK:"; od -c out.bin | head -5; }
 done
+
+# A plug-in file that is no program: the system's reason is shown as the system words it,
+# its insert (%1, the file) as it stands rather than expanded from nothing.
+if [ "$platform" = wine ]; then
+  printf 'not a program\r\n' >notpe.dll
+  "${host[@]}" --plugin notpe.dll -c 'echo WRONG' </dev/null >notpe.out 2>notpe.err
+  code=$?
+  [ $code = 1 ] && [ ! -s notpe.out ] || fail "not a program: exit code $code, or output"
+  grep -q '^bhsh: Cannot load the plug-in .*notpe\.dll: .*%1' notpe.err ||
+    { fail "not a program: the system's text with its insert was not shown"; cat notpe.err; }
+fi
 
 echo "host fault cases failed: $failed"
 [ $failed = 0 ]

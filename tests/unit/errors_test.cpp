@@ -57,6 +57,11 @@ TEST(SystemError, Texts) {
     } rows[] = {
         {2, system_message(2)},
         {SYS_ERROR_NO_DATA, system_message(232)},
+#if defined(_WIN32)
+        // A text with an insert, "%1" (not a valid application): shown as it stands, never
+        // expanded from arguments nobody passed.
+        {193, system_message(193)},
+#endif
         {0xFFFFFFFFu, "Unknown error"},
         {0x7FFFFF01u, "Error 2147483393"},
         {0xE0000001u, "Error -536870911"},
@@ -65,6 +70,9 @@ TEST(SystemError, Texts) {
         ASSERT_FALSE(r.want.empty()) << r.code;
         EXPECT_EQ(system_text(r.code), r.want) << r.code;
     }
+#if defined(_WIN32)
+    EXPECT_NE(system_message(193).find("%1"), std::string::npos);
+#endif
     EXPECT_NE(system_text(2).find("ile"), std::string::npos);  // "file" in both Windows' and Wine's texts
     EXPECT_EQ(FormatSystemError(2, nullptr), -1);
 }

@@ -1,7 +1,7 @@
 // Help as a person sees it: a real message box under a virtual display. For every name in
 // the help table, Help runs on a second thread while this thread owns the foreground
 // window and serves its messages; the box must carry the title, the row's whole text and
-// one OK button, be owned by that window, and keep Help from returning until OK is
+// one OK button and no icon, be owned by that window, and keep Help from returning until OK is
 // pressed, after which Help returns 1. A name outside the table returns 0 and opens nothing.
 //   help_window.exe BYTEHAUL_DLL            the checks
 //   help_window.exe BYTEHAUL_DLL --show N   shows N's box for a few seconds (screenshots)
@@ -81,6 +81,16 @@ BOOL CALLBACK count_button(HWND child, LPARAM count) {
     return TRUE;
 }
 
+// Counts the icons shown. Wine keeps its icon control (a Static with SS_ICON) in every box
+// and only leaves it empty when the type asks for no icon; Windows leaves the control out.
+BOOL CALLBACK count_icon(HWND child, LPARAM count) {
+    wchar_t cls[32];
+    bool icon_control = GetClassNameW(child, cls, 32) && lstrcmpiW(cls, L"Static") == 0 &&
+                        (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+    if (icon_control && SendMessageW(child, STM_GETICON, 0, 0) != 0) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 int failures = 0;
 void fail(const char* name, const char* what) {
     printf("FAILED: %s: %s\n", name, what);
@@ -150,6 +160,9 @@ int main(int argc, char** argv) {
         int buttons = 0;
         EnumChildWindows(box, count_button, reinterpret_cast<LPARAM>(&buttons));
         if (buttons != 1) fail(name, "the box has not exactly one button, OK");
+        int icons = 0;
+        EnumChildWindows(box, count_icon, reinterpret_cast<LPARAM>(&icons));
+        if (icons != 0) fail(name, "the box shows an icon");
         if (foreground != owner || GetWindow(box, GW_OWNER) != owner)
             fail(name, "the box is not owned by the foreground window");
         if (WaitForSingleObject(t, 0) != WAIT_TIMEOUT) fail(name, "Help returned while its box was open");
