@@ -55,8 +55,10 @@ void put_run(Sink& s, const char16_t* t, size_t n) {
 }
 
 Internal* find_internal(const char16_t* name) {
+    // Every reference asks here first, so most names are turned away on their first letter.
+    char16_t first = text_upper(name[0]);
     for (Internal& in : internals)
-        if (in.used && text_equal_nocase(in.name, name)) return &in;
+        if (in.used && text_upper(in.name[0]) == first && text_equal_nocase(in.name, name)) return &in;
     return nullptr;
 }
 

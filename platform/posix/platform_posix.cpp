@@ -186,18 +186,24 @@ char16_t upper_unit(char16_t c);
 // The slot of the entry that holds the n units of name, in whatever case it spells them,
 // or null; *value then points past its '='.
 char** find_entry(const char16_t* name, size_t n, const char** value) {
+    // Most entries are turned away on their first letter, without decoding.
+    char16_t first = upper_unit(name[0]);
+    bool ascii_first = name[0] < 0x80;
     for (char** e = environ; e && *e; ++e) {
         const char* p = *e;
+        unsigned char b0 = static_cast<unsigned char>(*p);
+        if (ascii_first && b0 < 0x80 && text_upper(b0) != first) continue;
         size_t i = 0;
         for (; *p && *p != '=' && i < n; ++i) {
-            char16_t units[2];
-            size_t k;
             unsigned char b = static_cast<unsigned char>(*p);
             if (b < 0x80) {
-                units[0] = b, k = 1, ++p;
-            } else {
-                p += wtf8_next(p, units, &k);
+                if (text_upper(b) != upper_unit(name[i])) break;
+                ++p;
+                continue;
             }
+            char16_t units[2];
+            size_t k;
+            p += wtf8_next(p, units, &k);
             if (upper_unit(units[0]) != upper_unit(name[i])) break;
             if (k == 2 && (++i == n || upper_unit(units[1]) != upper_unit(name[i]))) break;
         }
@@ -225,10 +231,17 @@ uint32_t get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
     size_t need = 0;
     char16_t units[2];
     size_t k;
-    for (const char* p = value; *p; need += k) p += wtf8_next(p, units, &k);
+    for (const char* p = value; *p; need += k) {
+        if (static_cast<unsigned char>(*p) < 0x80) k = 1, ++p;
+        else p += wtf8_next(p, units, &k);
+    }
     if (need + 1 > cap) return uint32_t(need + 1 > UINT32_MAX ? UINT32_MAX : need + 1);
     size_t o = 0;
     for (const char* p = value; *p;) {
+        if (static_cast<unsigned char>(*p) < 0x80) {
+            buf[o++] = char16_t(*p++);
+            continue;
+        }
         p += wtf8_next(p, units, &k);
         for (size_t j = 0; j < k; ++j) buf[o++] = units[j];
     }
