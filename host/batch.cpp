@@ -76,7 +76,7 @@ void on_shell_fault(int fault, const char16_t* at) {
 
 void copy_result(const std::u16string& result, char16_t* out, size_t cap) {
     size_t n = result.size() < cap - 1 ? result.size() : cap - 1;
-    for (size_t i = 0; i < n; ++i) out[i] = result[i];
+    result.copy(out, n);
     out[n] = 0;
 }
 

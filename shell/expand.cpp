@@ -1,6 +1,8 @@
 // Variable expansion of the stand-in shell: %NAME%, %NAME, %[NAME], %0-%9, %?, %% and
 // variable functions %@NAME[ARGS], innermost first. Internal variables set by the host
 // come before the environment; unset _batch, _transient and _pipe read as 0.
+#include <string.h>
+
 #include "platform/platform.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
@@ -46,13 +48,15 @@ void put(Sink& s, char16_t c) {
     if (s.len < s.cap) s.out[s.len++] = c;
 }
 
-void put_text(Sink& s, const char16_t* t) {
-    while (*t && s.len < s.cap) s.out[s.len++] = *t++;
+// Values and results run to thousands of characters: they are copied whole, not one by one.
+void put_run(Sink& s, const char16_t* t, size_t n) {
+    size_t room = s.cap - s.len;
+    if (n > room) n = room;
+    memcpy(s.out + s.len, t, n * sizeof *t);
+    s.len += n;
 }
 
-void put_run(Sink& s, const char16_t* t, size_t n) {
-    for (size_t i = 0; i < n; ++i) put(s, t[i]);
-}
+void put_text(Sink& s, const char16_t* t) { put_run(s, t, text_len_bounded(t, s.cap - s.len)); }
 
 Internal* find_internal(const char16_t* name) {
     // Every reference asks here first, so most names are turned away on their first letter.
@@ -126,7 +130,7 @@ size_t put_function(Sink& s, const char16_t* p, int depth) {
     name[name_len] = 0;
     size_t args_len = i - open - 1;
     if (args_len >= VALUE_CAP) args_len = VALUE_CAP - 1;
-    for (size_t k = 0; k < args_len; ++k) args_text[depth][k] = p[open + 1 + k];
+    memcpy(args_text[depth], p + open + 1, args_len * sizeof *p);
     args_text[depth][args_len] = 0;
     Sink inner{args_expanded[depth], VALUE_CAP - 1, 0};
     expand_level(args_text[depth], inner, depth + 1);
@@ -141,7 +145,9 @@ size_t expand_level(const char16_t* in, Sink& s, int depth) {
     const char16_t* p = in;
     while (*p) {
         if (*p != u'%') {
-            put(s, *p++);
+            const char16_t* run = p;
+            while (*p && *p != u'%') ++p;
+            put_run(s, run, size_t(p - run));
             continue;
         }
         const char16_t* q = p + 1;

@@ -41,6 +41,11 @@ size_t encode(const char16_t* s, size_t n, char* out, size_t cap, bool keep_lone
     size_t o = 0;
     for (size_t i = 0; i < n; ++i) {
         uint32_t cp = s[i];
+        if (cp < 0x80) {
+            if (o == cap) break;
+            out[o++] = char(cp);
+            continue;
+        }
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (uint32_t(s[i + 1]) - 0xDC00);
             ++i;

@@ -8,6 +8,9 @@
 #include <string.h>
 #include <time.h>
 #include <unistd.h>
+#if defined(__SSE2__)
+#    include <emmintrin.h>
+#endif
 
 #include "platform/platform.h"
 #include "platform/seam.h"
@@ -221,12 +224,36 @@ bool has_equals(const char16_t* name, size_t n) {
     return false;
 }
 
+// Widens the bytes of s into out for as long as they are ASCII; returns how many it widened.
+size_t widen_ascii(const char* s, size_t n, char16_t* out) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        if (_mm_movemask_epi8(v) != 0) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    for (; i < n && static_cast<unsigned char>(s[i]) < 0x80; ++i) out[i] = char16_t(s[i]);
+    return i;
+}
+
 uint32_t get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
     size_t nlen = text_len_bounded(name, ENV_MAX + 1);
     const char* value = nullptr;
     if (nlen == 0 || nlen > ENV_MAX || has_equals(name, nlen) || !find_entry(name, nlen, &value)) {
         last_error = SYS_ERROR_ENVVAR_NOT_FOUND;
         return 0;
+    }
+    // Most values are ASCII, and some run to thousands of characters: those are widened
+    // whole. Nothing else can need more room than its byte count.
+    size_t len = strlen(value);
+    if (len + 1 <= cap && widen_ascii(value, len, buf) == len) {
+        buf[len] = 0;
+        last_error = 0;
+        return uint32_t(len);
     }
     size_t need = 0;
     char16_t units[2];
