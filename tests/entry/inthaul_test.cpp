@@ -151,21 +151,6 @@ TEST(Inthaul, WaitsForTheRestOfAValueOnAPipe) {
     EXPECT_EQ(bytehaul(with_handle(p.read_end, ",16")).result, "45 46 47 48");
 }
 
-// A read after the first piece of a value that fails is a failed read, not the end: here
-// the pipe is set not to wait and its writer, still there, has sent one byte of two.
-TEST(Inthaul, AFailedReadMidValueIsAReadFailure) {
-    Pipe p;
-    ASSERT_TRUE(put_bytes(p.write_end, "\x07"));
-    ASSERT_TRUE(pipe_no_wait(p.read_end));
-    const std::string failed = system_message(SYS_ERROR_NO_DATA);
-    ASSERT_FALSE(failed.empty());
-    Call c = inthaul(with_handle(p.read_end, ",2"));
-    EXPECT_EQ(c.rc, -1);
-    EXPECT_EQ(c.result, failed);
-    EXPECT_EQ(c.err, std::string(ERROR_PREFIX) + "Error reading from file: " + failed + "\r\n");
-    EXPECT_TRUE(c.guard_ok);
-}
-
 TEST(Inthaul, ReadsAFileValueByValue) {
     TempFile f(std::string("\x01\x00\x02\x00\x00\x00\x03", 7), Access::Read);
     const char* const sizes[][2] = {{",2", "1"}, {",4X", "0x00000002"}, {",1", "3"}, {",1", "**EOF**"}};
