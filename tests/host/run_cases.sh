@@ -93,8 +93,8 @@ for btm_or_expect in "$cases_dir"/*.expect; do
   tr -d '\r' <"$work/.out" >"$work/.got_out"
   tr -d '\r' <"$work/.err" >"$work/.got_err"
   ok=1
-  matches "$work/.want_out" "$work/.got_out" || { ok=0; echo "--- $name: standard output differs"; diff -u "$work/.want_out" "$work/.got_out"; }
-  matches "$work/.want_err" "$work/.got_err" || { ok=0; echo "--- $name: standard error differs"; diff -u "$work/.want_err" "$work/.got_err"; }
+  matches "$work/.want_out" "$work/.got_out" || { ok=0; echo "--- $name: standard output differs"; diff -u "$work/.want_out" "$work/.got_out" | head -n 40; }
+  matches "$work/.want_err" "$work/.got_err" || { ok=0; echo "--- $name: standard error differs"; diff -u "$work/.want_err" "$work/.got_err" | head -n 40; }
   [ "$code" = "$want_code" ] || { ok=0; echo "--- $name: exit code $code, expected $want_code"; }
   while IFS= read -r f; do
     file=${f%%=*}
