@@ -25,7 +25,7 @@ bool take_handle(QuoteCase quote, sys_handle* handle);
 // (with the argument upper-cased) and returns false when it is not.
 bool take_whole_number(int32_t i, const char16_t* message, uint32_t* value);
 
-// The one read of a call. A pipe whose writers have all gone reports its end as a failure
+// One read from a handle. A pipe whose writers have all gone reports its end as a failure
 // on Windows; that is the end of its data, as a file's end is, so it reads as no bytes.
 bool read_once(sys_handle handle, void* bytes, uint32_t count, uint32_t* got);
 

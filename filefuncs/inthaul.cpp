@@ -138,12 +138,20 @@ int f_inthaul(char16_t* buffer) {
 
     uint8_t bytes[MAX_VALUE_SIZE];
     memset(bytes, 0, sizeof bytes);
+    // A pipe may hand a value over in pieces, as its writer sends them: a read that gets
+    // part of the value is followed by others until it is whole or one gets nothing, which
+    // is the end of the data. At a file's end that second read comes back empty at once.
     uint32_t got = 0;
-    if (!read_once(handle, bytes, size, &got)) {
-        report_read_error(buffer);
-        return RESULT_REPORTED;
+    for (;;) {
+        uint32_t more = 0;
+        if (!read_once(handle, bytes + got, size - got, &more)) {
+            report_read_error(buffer);
+            return RESULT_REPORTED;
+        }
+        got += more;
+        if (more == 0 || got == size) break;
     }
-    // A short read is the end of the data for a value of this size; its bytes are gone.
+    // The end came within the value: the bytes read before it are gone.
     if (got < size) {
         text_copy(buffer, RESULT_CAP, TEXT_EOF);
         return RESULT_OK;

@@ -67,6 +67,7 @@
 #define MSG_FILEOPEN_FAILED u"Cannot open \"%s\": %s"
 #define MSG_TOO_MANY_FILES u"Too many open files (%s at most)"
 #define MSG_FILECLOSE_SYNTAX u"Syntax: @fileclose[HANDLE]"
+#define MSG_BAD_HANDLE u"Bad handle: \"%s\""
 #define MSG_NOT_OPENED u"Not a handle from @fileopen: %s"
 #define MSG_FILECLOSE_FAILED u"Cannot close %s: %s"
 #define MSG_FILESEEK_SYNTAX u"Syntax: @fileseek[HANDLE,OFFSET,ORIGIN] with ORIGIN 0 (start), 1 (here) or 2 (end)"

@@ -66,7 +66,8 @@ FileFunctionOutcome file_open(const std::u16string& args, std::u16string* result
 FileFunctionOutcome file_close(const std::u16string& args, std::u16string* result) {
     std::vector<std::u16string> a = split_commas(args);
     uint64_t handle;
-    if (a.size() != 1 || !parse_handle(a[0], &handle)) return failed(MSG_FILECLOSE_SYNTAX, result);
+    if (a.size() != 1 || a[0].empty()) return failed(MSG_FILECLOSE_SYNTAX, result);
+    if (!parse_handle(a[0], &handle)) return failed(text_of(MSG_BAD_HANDLE, a[0]), result);
     size_t slot = 0;
     while (slot < open_handles.size() && open_handles[slot] != handle) ++slot;
     if (slot == open_handles.size()) return failed(text_of(MSG_NOT_OPENED, a[0]), result);
@@ -81,9 +82,10 @@ FileFunctionOutcome file_seek(const std::u16string& args, std::u16string* result
     std::vector<std::u16string> a = split_commas(args);
     uint64_t handle;
     int64_t offset, origin = 0;
-    bool good = (a.size() == 2 || a.size() == 3) && parse_handle(a[0], &handle) && parse_number(a[1], &offset);
+    bool good = (a.size() == 2 || a.size() == 3) && !a[0].empty() && parse_number(a[1], &offset);
     if (good && a.size() == 3) good = parse_number(a[2], &origin) && origin >= 0 && origin <= 2;
     if (!good) return failed(MSG_FILESEEK_SYNTAX, result);
+    if (!parse_handle(a[0], &handle)) return failed(text_of(MSG_BAD_HANDLE, a[0]), result);
     uint64_t position;
     std::u16string error;
     if (!system_seek(handle, offset, int(origin), &position, &error))

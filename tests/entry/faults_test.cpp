@@ -113,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(Faults, BrokenStreams, ::testing::Values(StreamFault::C
 
 // A pipe delivers its bytes, then reading it fails: the pipe is set not to wait, and its
 // writer, still there, has nothing more. The loop gets its bytes, then a report per failed
-// call, and the handle works again once more data comes.
+// call, and the handle works again once more data comes; a failure in the middle of a
+// value is reported as well.
 TEST(Faults, ReadFailsMidwayThroughALoop) {
     Pipe p;
     ASSERT_TRUE(put_bytes(p.write_end, "ABCDEFGHIJ"));
@@ -144,6 +145,12 @@ TEST(Faults, ReadFailsMidwayThroughALoop) {
     EXPECT_EQ(again.rc, 0);
     EXPECT_EQ(again.result, "4B");
     EXPECT_EQ(again.err, "");
+    // One byte of a two-byte value: the read for the second fails, which is no end of data.
+    ASSERT_TRUE(put_bytes(p.write_end, "L"));
+    Call half = inthaul(with_handle(p.read_end, ",2"));
+    EXPECT_EQ(half.rc, -1);
+    EXPECT_EQ(half.result, failed);
+    EXPECT_EQ(half.err, read_error_report(failed));
 }
 
 // The reader of a pipe goes away between two writes: the second write fails, which

@@ -2,7 +2,9 @@
 // of the data, read failures and argument errors.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "tests/entry/filefunc_calls.h"
 
@@ -120,16 +122,33 @@ TEST(Inthaul, ShortReadIsTheEndAndConsumesItsBytes) {
     EXPECT_EQ(inthaul(with_handle(f.handle, ",1x")).result, "**EOF**");
     EXPECT_EQ(inthaul(with_handle(f.handle, ",1h")).result, "**EOF**");
 
+    // A pipe ends when its writer has gone: the bytes before the end are taken with it.
     Pipe p;
     ASSERT_TRUE(put_bytes(p.write_end, "\x01\x02\x03"));
+    p.close_write();
     Call c = inthaul(with_handle(p.read_end, ",4X"));
     EXPECT_EQ(c.rc, 0);
     EXPECT_EQ(c.result, "**EOF**");
     EXPECT_EQ(c.err, "");
-    ASSERT_TRUE(put_bytes(p.write_end, std::string("\x07\x00", 2)));
-    EXPECT_EQ(inthaul(with_handle(p.read_end, ",2")).result, "7");
-    p.close_write();
     EXPECT_EQ(inthaul(with_handle(p.read_end, ",2")).result, "**EOF**");
+}
+
+// A writer that sends a value in two pieces with a pause between them: the call waits for
+// the second piece rather than taking the first for the end and losing it.
+TEST(Inthaul, WaitsForTheRestOfAValueOnAPipe) {
+    Pipe p;
+    ASSERT_TRUE(put_bytes(p.write_end, "AB"));
+    std::thread writer([&p] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        put_bytes(p.write_end, "CDEFGH");
+        p.close_write();
+    });
+    Call c = inthaul(with_handle(p.read_end, ",4X"));
+    writer.join();
+    EXPECT_EQ(c.rc, 0);
+    EXPECT_EQ(c.result, "0x44434241");
+    EXPECT_EQ(c.err, "");
+    EXPECT_EQ(bytehaul(with_handle(p.read_end, ",16")).result, "45 46 47 48");
 }
 
 TEST(Inthaul, ReadsAFileValueByValue) {

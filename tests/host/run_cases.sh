@@ -9,10 +9,12 @@
 #   --- stdout
 #   --- stderr
 #   --- exit        the exit code
+#   --- files       the files afterwards, one a line: NAME=TEXT, the file holds exactly
+#                   TEXT; NAME alone, there is no such file
 #   --- skip wine   leave the case out under Wine (a message box shows nothing there)
 #
-# Each case runs in a fresh folder holding its .btm, a few data files and the examples'
-# sample files. Carriage
+# Each case runs in a fresh folder holding the folder's .btm files, a few data files and the
+# examples' sample files, and is stopped after a minute. Carriage
 # returns are taken out of the output before comparing (the host ends lines in CR LF, the
 # plug-in's help texts in LF alone). In an expected line, {*} stands for any text: the
 # system's own error texts differ between Linux, Windows and Wine.
@@ -30,6 +32,7 @@ has_section() { grep -qx -- "--- $2" "$1"; }
 
 make_data() {  # the files the cases read
   printf 'ABC' >"$1/abc.bin"
+  head -c 4096 /dev/zero >"$1/zeros.bin"
   printf '\x41\xff\x00\xfe\xff\x80\x05' >"$1/bytes.bin"
   : >"$1/empty.bin"
   cp "$examples"/data/* "$1/"
@@ -71,7 +74,7 @@ for btm_or_expect in "$cases_dir"/*.expect; do
   fi
   work=$(mktemp -d)
   make_data "$work"
-  [ -f "$cases_dir/$name.btm" ] && cp "$cases_dir/$name.btm" "$work/"
+  cp "$cases_dir"/*.btm "$work/" 2>/dev/null
   args=()
   if has_section "$expect" invoke; then
     while IFS= read -r a; do
@@ -85,14 +88,23 @@ for btm_or_expect in "$cases_dir"/*.expect; do
   section "$expect" stdout >"$work/.want_out"
   section "$expect" stderr >"$work/.want_err"
   want_code=$(section "$expect" exit)
-  (cd "$work" && "${host[@]}" "${args[@]+"${args[@]}"}" <.stdin >.out 2>.err)
+  (cd "$work" && timeout -k 10 60 "${host[@]}" "${args[@]+"${args[@]}"}" <.stdin >.out 2>.err)
   code=$?
   tr -d '\r' <"$work/.out" >"$work/.got_out"
   tr -d '\r' <"$work/.err" >"$work/.got_err"
   ok=1
-  matches "$work/.want_out" "$work/.got_out" || { ok=0; echo "--- $name: standard output differs"; diff -u "$work/.want_out" "$work/.got_out"; }
-  matches "$work/.want_err" "$work/.got_err" || { ok=0; echo "--- $name: standard error differs"; diff -u "$work/.want_err" "$work/.got_err"; }
+  matches "$work/.want_out" "$work/.got_out" || { ok=0; echo "--- $name: standard output differs"; diff -u "$work/.want_out" "$work/.got_out" | head -n 40; }
+  matches "$work/.want_err" "$work/.got_err" || { ok=0; echo "--- $name: standard error differs"; diff -u "$work/.want_err" "$work/.got_err" | head -n 40; }
   [ "$code" = "$want_code" ] || { ok=0; echo "--- $name: exit code $code, expected $want_code"; }
+  while IFS= read -r f; do
+    file=${f%%=*}
+    if [ "$file" = "$f" ]; then
+      [ ! -e "$work/$file" ] || { ok=0; echo "--- $name: $file was written"; }
+    elif ! printf '%s' "${f#*=}" | cmp -s - "$work/$file"; then
+      ok=0
+      echo "--- $name: $file does not hold \"${f#*=}\""
+    fi
+  done < <(section "$expect" files)
   if [ $ok = 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
   rm -rf "$work"
 done
