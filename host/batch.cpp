@@ -27,6 +27,7 @@ const size_t NO_JUMP = size_t(-1);
 const size_t QUOTE_MAX = 60;
 // The exit code of a run that ended because its output could no longer be written.
 const int EXIT_OUTPUT_LOST = 1;
+const int64_t MAX_EXIT_CODE = 255;
 
 struct Label {
     std::u16string name;
@@ -48,6 +49,7 @@ struct RunState {
     size_t jump_to = NO_JUMP;     // line index of the label a goto found
     int line_fault = 0;           // failure code of a variable function in this line
     bool syntax_fault = false;    // the line's text cannot be run
+    bool parse_fault = false;     // nor read as the language at all: a batch file stops there
 };
 
 // The host's one run. The stand-in shell calls back without a context of its own, so its
@@ -67,11 +69,20 @@ std::u16string quoted_part(const char16_t* at) {
     return n > QUOTE_MAX ? s + u"..." : s;
 }
 
+// A line that cannot be read as the language (an unclosed call, bracket or quote, a line too
+// long, nesting too deep): reported where found. A batch file stops after the line, since
+// what follows was written for a run that did not happen; at the prompt the next line is read.
+void report_parse_fault(RunState& run, const std::u16string& message) {
+    run.parse_fault = true;
+    write_error_line(message);
+}
+
 void on_shell_fault(int fault, const char16_t* at) {
     RunState& run = the_run;
     if (run.syntax_fault) return;  // one report a line is enough
     run.syntax_fault = true;
-    write_error_line(text_of(fault == SHELL_FAULT_TOO_DEEP ? MSG_TOO_DEEP : MSG_UNCLOSED_BRACKET, quoted_part(at)));
+    report_parse_fault(run,
+                       text_of(fault == SHELL_FAULT_TOO_DEEP ? MSG_TOO_DEEP : MSG_UNCLOSED_BRACKET, quoted_part(at)));
 }
 
 void copy_result(const std::u16string& result, char16_t* out, size_t cap) {
@@ -110,14 +121,14 @@ bool on_function(const char16_t* name, const char16_t* args, char16_t* out, size
 bool expand(RunState& run, const std::u16string& in, std::u16string* out) {
     static char16_t buffer[SHELL_EXPAND_MAX + 1];
     if (in.size() >= SHELL_EXPAND_MAX) {
-        write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
+        report_parse_fault(run, text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
         return false;
     }
     run.syntax_fault = false;
     size_t n = shell_expand(in.c_str(), buffer, SHELL_EXPAND_MAX + 1);
     if (run.syntax_fault) return false;
     if (n >= SHELL_EXPAND_MAX) {
-        write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
+        report_parse_fault(run, text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
         return false;
     }
     out->assign(buffer, n);
@@ -180,7 +191,8 @@ int run_quit(RunState& run, const std::u16string& rest) {
     std::u16string text = trim(rest);
     int64_t code = 0;
     run.quit_requested = true;
-    if (!text.empty() && (!parse_number(text, &code) || code < INT_MIN || code > INT_MAX)) {
+    // What every system passes on whole to the process that waits for it.
+    if (!text.empty() && (!parse_number(text, &code) || code < 0 || code > MAX_EXIT_CODE)) {
         write_error_line(text_of(MSG_BAD_EXIT_CODE, text));
         code = 1;
     }
@@ -254,7 +266,7 @@ int run_command(RunState& run, const std::u16string& raw, int if_depth);
 // An operand of if, from the unexpanded text: a quoted text (quotes included in the
 // comparison, as the shell compares them) or a word; brackets of references may hold blanks.
 // False (reported) for an unclosed quote or bracket; the operand may come back empty.
-bool scan_operand(const std::u16string& s, size_t* i, std::u16string* operand) {
+bool scan_operand(RunState& run, const std::u16string& s, size_t* i, std::u16string* operand) {
     size_t start = *i, k = *i;
     int depth = 0;
     bool quoted = k < s.size() && s[k] == u'"';
@@ -273,11 +285,11 @@ bool scan_operand(const std::u16string& s, size_t* i, std::u16string* operand) {
     }
     *operand = s.substr(start, k - start);
     if (quoted && (operand->size() < 2 || operand->back() != u'"' || depth > 0)) {
-        write_error_line(text_of(MSG_UNCLOSED_QUOTE, quoted_part(operand->c_str())));
+        report_parse_fault(run, text_of(MSG_UNCLOSED_QUOTE, quoted_part(operand->c_str())));
         return false;
     }
     if (depth > 0) {
-        write_error_line(text_of(MSG_UNCLOSED_BRACKET, quoted_part(operand->c_str())));
+        report_parse_fault(run, text_of(MSG_UNCLOSED_BRACKET, quoted_part(operand->c_str())));
         return false;
     }
     *i = k;
@@ -312,7 +324,7 @@ const Comparison comparisons[] = {
 // function in a command that does not run is never called.
 int run_if(RunState& run, const std::u16string& rest, int if_depth) {
     if (if_depth >= MAX_IF_NESTING) {
-        write_error_line(MSG_IF_TOO_DEEP);
+        report_parse_fault(run, MSG_IF_TOO_DEEP);
         return 1;
     }
     size_t i = 0;
@@ -327,7 +339,7 @@ int run_if(RunState& run, const std::u16string& rest, int if_depth) {
         holds = is_defined(trim(name));
     } else {
         std::u16string a, b;
-        if (!scan_operand(rest, &i, &a)) return 1;
+        if (!scan_operand(run, rest, &i, &a)) return 1;
         skip_blanks(rest, &i);
         const Comparison* numeric = nullptr;
         for (const Comparison& c : comparisons)
@@ -338,7 +350,7 @@ int run_if(RunState& run, const std::u16string& rest, int if_depth) {
         }
         if (!numeric) i += 2;
         skip_blanks(rest, &i);
-        if (!scan_operand(rest, &i, &b)) return 1;
+        if (!scan_operand(run, rest, &i, &b)) return 1;
         if (b.empty()) {
             write_error_line(MSG_IF_SYNTAX);
             return 1;
@@ -411,8 +423,13 @@ bool output_lost(RunState& run) {
 
 void execute_line(RunState& run, const std::u16string& raw) {
     run.line_fault = 0;
+    run.parse_fault = false;
     int code = run_command(run, raw, 0);
     if (output_lost(run)) return;
+    if (run.parse_fault && run.batch.active) {
+        run.stop_requested = true;
+        code = 1;
+    }
     if (code == KEEP_STATUS) return;
     run.status = code != 0 ? code : run.line_fault;
     set_status_variable(run.status);
@@ -442,20 +459,19 @@ std::u16string decode_utf16le(const std::string& bytes, size_t from) {
 // A batch file's text: UTF-8 (with or without its mark), or UTF-16 with its mark.
 std::u16string decode_batch(const std::string& bytes) {
     if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE) return decode_utf16le(bytes, 2);
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return from_utf8(bytes.substr(3));
-    return from_utf8(bytes);
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return system_text_from_bytes(bytes.substr(3));
+    return system_text_from_bytes(bytes);
 }
 
+// Lines end in LF, CR LF or CR alone, as each system's editors leave them.
 std::vector<std::u16string> split_lines(const std::u16string& text) {
     std::vector<std::u16string> lines;
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find(u'\n', start);
+        size_t end = text.find_first_of(u"\r\n", start);
         if (end == std::u16string::npos) end = text.size();
-        std::u16string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == u'\r') line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
+        lines.push_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, u"\r\n") == 0 ? 2 : 1);
     }
     return lines;
 }
@@ -556,14 +572,14 @@ bool read_input_line(InputBuffer& in, std::u16string* line, bool* too_long) {
         char c = in.data[in.pos++];
         if (c == '\n') {
             if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
-            *line = from_utf8(bytes);
+            *line = system_text_from_bytes(bytes);
             return true;
         }
         if (bytes.size() < MAX_INPUT_LINE) bytes += c;
         else *too_long = true;
     }
     if (bytes.empty() && !*too_long) return false;
-    *line = from_utf8(bytes);
+    *line = system_text_from_bytes(bytes);
     return true;
 }
 

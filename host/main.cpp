@@ -22,11 +22,22 @@ struct Options {
     std::u16string script;
     std::vector<std::u16string> script_args;
     bool show_usage = false;
-    bool lf = false;
 };
 
 bool starts_with(const std::u16string& s, const std::u16string& prefix) {
     return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Whether --lf stands among the options, wherever: it applies to everything written, the
+// complaint about a bad option and the usage text included.
+bool wants_lf(const std::vector<std::u16string>& args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::u16string& a = args[i];
+        if (a == u"--lf") return true;
+        if (a == u"--" || a.size() < 2 || a[0] != u'-') return false;
+        if (a == u"--plugin" || a == u"-c") ++i;
+    }
+    return false;
 }
 
 // Options stand before the script's name; everything after it belongs to the script.
@@ -42,9 +53,8 @@ bool parse_options(const std::vector<std::u16string>& args, Options* o) {
             o->show_usage = true;
             return true;
         }
-        if (a == u"--lf") {
-            o->lf = true;
-        } else if (starts_with(a, u"--plugin=")) {
+        if (a == u"--lf") continue;  // taken before anything is written
+        if (starts_with(a, u"--plugin=")) {
             o->plugin_path = a.substr(9);
         } else if (a == u"--plugin" || a == u"-c") {
             if (i + 1 >= args.size()) {
@@ -83,8 +93,9 @@ bool parse_options(const std::vector<std::u16string>& args, Options* o) {
 int main(int argc, char** argv) {
     system_prepare_standard_streams();
     Options o;
-    bool parsed = parse_options(system_arguments(argc, argv), &o);
-    shell_set_lf_line_ends(o.lf);
+    std::vector<std::u16string> args = system_arguments(argc, argv);
+    shell_set_lf_line_ends(wants_lf(args));
+    bool parsed = parse_options(args, &o);
     if (!parsed) {
         write_out(MSG_USAGE);
         return EXIT_USAGE;

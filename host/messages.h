@@ -43,7 +43,7 @@
     u"COMMAND"
 #define MSG_IF_TOO_DEEP u"if nested too deeply"
 #define MSG_UNCLOSED_QUOTE u"Unclosed quote: %s"
-#define MSG_BAD_EXIT_CODE u"Not a number: %s"
+#define MSG_BAD_EXIT_CODE u"Not an exit code (0 to 255): %s"
 #define MSG_BAD_NUMBER u"Not a number: %s"
 #define MSG_MISSING_NAME u"Missing name after %s"
 #define MSG_NO_USAGE u"No syntax text for %s"

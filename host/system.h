@@ -11,6 +11,10 @@
 
 std::string to_utf8(const std::u16string& s);
 std::u16string from_utf8(const std::string& s);
+// Text from bytes that may name files (a batch file, a typed line): UTF-8, and on Linux,
+// where names are bytes, each byte that is not UTF-8 kept as an escape that turns back
+// into itself when the name is opened.
+std::u16string system_text_from_bytes(const std::string& bytes);
 
 // The system's text for a Windows error code, trimmed; the one place the host asks for it.
 std::u16string system_error_text(uint32_t code);

@@ -8,93 +8,17 @@
 #include <unistd.h>
 
 #include "host/system.h"
+#include "text/utf.h"
 
 namespace {
 
-// File names on Linux are bytes, not necessarily UTF-8. A name goes to UTF-16 and back
-// without loss: each byte that is not part of well-formed UTF-8 becomes one of the lone
-// surrogates U+DC80..U+DCFF, which no well-formed text holds, and turns back into itself.
-const char16_t ESCAPED_BYTE = 0xDC00;
-
-size_t utf8_sequence(const unsigned char* s, size_t n, char32_t* c) {
-    unsigned char b = s[0];
-    size_t len;
-    char32_t v, min;
-    if (b < 0x80) {
-        *c = b;
-        return 1;
-    }
-    if (b >= 0xC2 && b <= 0xDF) len = 2, v = b & 0x1F, min = 0x80;
-    else if (b >= 0xE0 && b <= 0xEF) len = 3, v = b & 0x0F, min = 0x800;
-    else if (b >= 0xF0 && b <= 0xF4) len = 4, v = b & 0x07, min = 0x10000;
-    else return 0;
-    if (n < len) return 0;
-    for (size_t i = 1; i < len; ++i) {
-        if ((s[i] & 0xC0) != 0x80) return 0;
-        v = (v << 6) | (s[i] & 0x3F);
-    }
-    if (v < min || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
-    *c = v;
-    return len;
-}
-
-std::u16string name_from_bytes(const std::string& bytes) {
-    std::u16string out;
-    const unsigned char* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    size_t n = bytes.size();
-    for (size_t i = 0; i < n;) {
-        char32_t c;
-        size_t len = utf8_sequence(s + i, n - i, &c);
-        if (len == 0) {
-            out += char16_t(ESCAPED_BYTE + s[i]);
-            ++i;
-            continue;
-        }
-        if (c >= 0x10000) {
-            out += char16_t(0xD800 + ((c - 0x10000) >> 10));
-            out += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += char16_t(c);
-        }
-        i += len;
-    }
-    return out;
-}
-
-void put_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
+// File names on Linux are bytes, not necessarily UTF-8: they go to UTF-16 and back without
+// loss in the forms the environment keeps too.
+std::u16string name_from_bytes(const std::string& bytes) { return system_text_from_bytes(bytes); }
 
 std::string name_to_bytes(const std::u16string& name) {
-    std::string out;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char16_t u = name[i];
-        if (u >= 0xDC80 && u <= 0xDCFF) {
-            out += char(u - ESCAPED_BYTE);
-        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
-                   name[i + 1] <= 0xDFFF) {
-            put_utf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (name[i + 1] - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            put_utf8(out, 0xFFFD);
-        } else {
-            put_utf8(out, u);
-        }
-    }
+    std::string out(name.size() * 3, '\0');
+    out.resize(wtf8_from_utf16(name.data(), name.size(), &out[0], out.size()));
     return out;
 }
 
@@ -113,6 +37,24 @@ bool fail(std::u16string* error) {
 }
 
 }  // namespace
+
+std::u16string system_text_from_bytes(const std::string& bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    const char* s = bytes.c_str();
+    for (size_t i = 0; i < bytes.size();) {
+        if (s[i] == 0) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        char16_t units[2];
+        size_t n;
+        i += wtf8_next(s + i, units, &n);
+        out.append(units, n);
+    }
+    return out;
+}
 
 void system_prepare_standard_streams() {
     for (int fd = 0; fd <= 2; ++fd) {

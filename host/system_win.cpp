@@ -192,3 +192,5 @@ void library_unload(LoadedLibrary* lib) {
 }
 
 std::u16string library_default_path() { return system_executable_dir() + u"Bytehaul.dll"; }
+
+std::u16string system_text_from_bytes(const std::string& bytes) { return from_utf8(bytes); }

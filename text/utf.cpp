@@ -51,6 +51,10 @@ size_t encode(const char16_t* s, size_t n, char* out, size_t cap, bool keep_lone
             ++i;
         } else if (cp >= 0xD800 && cp <= 0xDFFF && !keep_lone) {
             cp = 0xFFFD;
+        } else if (cp >= 0xDC80 && cp <= 0xDCFF) {
+            if (o == cap) break;
+            out[o++] = char(cp - 0xDC00);  // an escaped byte goes back as itself
+            continue;
         }
         char b[4];
         size_t k;
@@ -98,7 +102,9 @@ size_t wtf8_next(const char* s, char16_t out[2], size_t* units) {
         }
         v = (v << 6) | (p[i] & 0x3F);
     }
-    if (len == 0 || v < min || v > 0x10FFFF) {
+    // The three-byte form of U+DC80..U+DCFF would read as an escaped byte: its bytes are
+    // taken one by one instead, so that they come back as they were.
+    if (len == 0 || v < min || v > 0x10FFFF || (v >= 0xDC80 && v <= 0xDCFF)) {
         out[0] = char16_t(0xDC00 + c);  // an escaped byte
         return 1;
     }

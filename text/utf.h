@@ -13,10 +13,11 @@ size_t utf8_to_utf16(const char* s, char16_t* out, size_t cap);
 // Number of UTF-16 units that utf8_to_utf16 would give for s, with unlimited room.
 size_t utf8_to_utf16_length(const char* s);
 
-// Lossless forms, for text that must come back unit for unit (the Linux environment):
-// a lone surrogate is written in its three-byte form (WTF-8), and on the way back each byte
-// that starts no well-formed sequence reads as one of U+DC80..U+DCFF, the escapes that
-// file names carry, so bytes from outside the process are not lost either.
+// Lossless forms, for text that must come back unit for unit and bytes that must come back
+// byte for byte (the Linux environment, file names, batch files): a lone surrogate is
+// written in its three-byte form (WTF-8), except U+DC80..U+DCFF, which stand for the byte
+// of their low half; on the way back each byte that starts no well-formed sequence reads
+// as that escape. Only escapes that happen to spell well-formed UTF-8 come back otherwise.
 // Converts n UTF-16 units of s into at most cap bytes of out (no NUL added); returns the
 // bytes written; a character that does not fit whole is dropped.
 size_t wtf8_from_utf16(const char16_t* s, size_t n, char* out, size_t cap);

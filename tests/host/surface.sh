@@ -28,6 +28,10 @@ grep -q $'\r' lf.err && fail "--lf: a CR left on standard error"
 # Usage goes through the plug-in's help text, which ends its first line in CR LF itself.
 "${host[@]}" --lf -c 'usage inc' </dev/null >usage.out 2>&1
 grep -q $'\r' usage.out && { fail "--lf: a CR left in the plug-in's syntax text"; od -c usage.out | head; }
+# --lf holds for what is written before the options are all read: a bad option, the usage.
+"${host[@]}" --bad --lf </dev/null >bad.out 2>&1
+grep -q 'Unknown option: --bad' bad.out && grep -q 'Usage:' bad.out && ! grep -q $'\r' bad.out ||
+  { fail "--bad --lf: not all in LF"; od -c bad.out | head -3; }
 
 # The patcher given one file as SOURCE and COPY (under two names) leaves it as it was.
 cp "$examples/data/sample.png" same.png
