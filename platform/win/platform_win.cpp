@@ -62,10 +62,27 @@ void sys_message_box(const char16_t* title, const char16_t* text) {
 
 void* sys_stdout_handle(void) { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
+// Asking whether a handle is a console costs a round trip to the system (under Wine, to its
+// server) on every write; the answers for the few handles written to are kept instead.
+static bool is_console(HANDLE h) {
+    struct Known {
+        HANDLE handle;
+        bool console;
+    };
+    static Known known[4];
+    static size_t next = 0;
+    for (const Known& k : known)
+        if (k.handle == h && h) return k.console;
+    DWORD mode;
+    bool console = GetConsoleMode(h, &mode) != 0;
+    known[next] = Known{h, console};
+    next = (next + 1) % (sizeof known / sizeof known[0]);
+    return console;
+}
+
 void sys_write_text(void* handle, const char16_t* text, size_t n) {
     HANDLE h = static_cast<HANDLE>(handle);
-    DWORD mode;
-    if (GetConsoleMode(h, &mode)) {
+    if (is_console(h)) {
         DWORD done;
         WriteConsoleW(h, text, DWORD(n), &done, nullptr);
         return;
