@@ -170,6 +170,17 @@ void free_strings_environ_dropped() {
     own_count = kept;
 }
 
+// A copy of this layer may be unloaded with its library (the plug-in): it gives back then
+// what environ no longer holds, and its list. Its strings still in environ stay there.
+struct OwnStringsRelease {
+    ~OwnStringsRelease() {
+        free_strings_environ_dropped();
+        free(own_strings);
+        own_strings = nullptr;
+        own_count = own_room = 0;
+    }
+} own_strings_release;
+
 bool remember_own(char* text) {
     if (own_count == own_room) {
         size_t room = own_room ? own_room * 2 : 64;
