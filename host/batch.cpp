@@ -144,9 +144,15 @@ bool is_defined(const std::u16string& name) {
     return got > 0 || sys_last_error() != SYS_ERROR_ENVVAR_NOT_FOUND;
 }
 
+void skip_blanks(const std::u16string& s, size_t* i) {
+    while (*i < s.size() && text_is_space(s[*i])) ++*i;
+}
+
 int run_set(const std::u16string& rest) {
-    size_t eq = rest.find(u'=');
-    std::u16string name = eq == std::u16string::npos ? u"" : trim(rest.substr(0, eq));
+    size_t eq = rest.find(u'='), b = 0, e = eq == std::u16string::npos ? 0 : eq;
+    skip_blanks(rest, &b);
+    while (e > b && text_is_space(rest[e - 1])) --e;
+    std::u16string name = rest.substr(b, e > b ? e - b : 0);
     if (name.empty()) {
         write_error_line(MSG_SET_SYNTAX);
         return 1;
@@ -155,10 +161,10 @@ int run_set(const std::u16string& rest) {
         write_error_line(text_of(MSG_SET_INTERNAL, name));
         return 1;
     }
-    std::u16string value = rest.substr(eq + 1);
+    const char16_t* value = rest.c_str() + eq + 1;  // the rest of the line, already ended
     // An empty value removes the variable; removing one that is not there is no failure.
-    if (!sys_set_env(name.c_str(), value.empty() ? nullptr : value.c_str()) &&
-        !(value.empty() && sys_last_error() == SYS_ERROR_ENVVAR_NOT_FOUND)) {
+    if (!sys_set_env(name.c_str(), *value ? value : nullptr) &&
+        !(!*value && sys_last_error() == SYS_ERROR_ENVVAR_NOT_FOUND)) {
         write_error_line(text_of(MSG_SET_FAILED, name, system_error_text(sys_last_error())));
         return 1;
     }
@@ -253,10 +259,16 @@ int run_plugin_command(const std::u16string& name, const std::u16string& text) {
 
 // echo prints everything after the one blank that ends the word "echo".
 int run_echo(const std::u16string& line) {
-    std::u16string t = trim_left(line);
-    std::u16string text = t.size() > 4 ? t.substr(5) : u"";
-    std::u16string word = trim(text);
-    if (equal_nocase(word, u"on") || equal_nocase(word, u"off")) return 0;  // commands are never echoed
+    size_t at = 0;
+    skip_blanks(line, &at);
+    std::u16string text = line.size() > at + 4 ? line.substr(at + 5) : u"";
+    size_t b = 0, e = text.size();
+    skip_blanks(text, &b);
+    while (e > b && text_is_space(text[e - 1])) --e;
+    if (e - b <= 3) {  // commands are never echoed: "echo off" only says so
+        std::u16string word = text.substr(b, e - b);
+        if (equal_nocase(word, u"on") || equal_nocase(word, u"off")) return 0;
+    }
     write_out_line(text);
     return 0;
 }
@@ -294,10 +306,6 @@ bool scan_operand(RunState& run, const std::u16string& s, size_t* i, std::u16str
     }
     *i = k;
     return true;
-}
-
-void skip_blanks(const std::u16string& s, size_t* i) {
-    while (*i < s.size() && text_is_space(s[*i])) ++*i;
 }
 
 // Takes the keyword at i when it stands there as a whole word.
@@ -381,14 +389,25 @@ int run_if(RunState& run, const std::u16string& rest, int if_depth) {
 }
 
 int run_command(RunState& run, const std::u16string& raw, int if_depth) {
-    std::u16string t = trim_left(raw);
-    while (!t.empty() && t[0] == u'@') t = trim_left(t.substr(1));
-    if (t.empty() || t[0] == u':') return KEEP_STATUS;
-    std::u16string word, rest;
-    split_word(t, &word, &rest);
-    if (equal_nocase(word, u"rem")) return KEEP_STATUS;
-    if (equal_nocase(word, u"if")) return run_if(run, rest, if_depth);
-    std::u16string line;
+    size_t at = 0;
+    skip_blanks(raw, &at);
+    while (at < raw.size() && raw[at] == u'@') {
+        ++at;
+        skip_blanks(raw, &at);
+    }
+    if (at == raw.size() || raw[at] == u':') return KEEP_STATUS;
+    std::u16string stripped;
+    if (at > 0) stripped = raw.substr(at);
+    const std::u16string& t = at > 0 ? stripped : raw;
+    // rem and if are known before expansion, by their word as typed.
+    size_t end = 0;
+    while (end < t.size() && !text_is_space(t[end])) ++end;
+    if (end == 3 && equal_nocase(t.substr(0, 3), u"rem")) return KEEP_STATUS;
+    if (end == 2 && equal_nocase(t.substr(0, 2), u"if")) {
+        skip_blanks(t, &end);
+        return run_if(run, t.substr(end), if_depth);
+    }
+    std::u16string word, rest, line;
     if (!expand(run, t, &line)) return 1;
     split_word(line, &word, &rest);
     if (word.empty()) return 0;

@@ -4,16 +4,20 @@
 #include "host/output.h"
 #include "text/chars.h"
 
-std::u16string trim_left(const std::u16string& s) {
-    size_t b = 0;
-    while (b < s.size() && text_is_space(s[b])) ++b;
-    return s.substr(b);
+// Every line passes through these several times: they copy once, what they keep.
+namespace {
+size_t skip_space(const std::u16string& s, size_t i) {
+    while (i < s.size() && text_is_space(s[i])) ++i;
+    return i;
 }
+}  // namespace
+
+std::u16string trim_left(const std::u16string& s) { return s.substr(skip_space(s, 0)); }
 
 std::u16string trim(const std::u16string& s) {
-    std::u16string t = trim_left(s);
-    while (!t.empty() && text_is_space(t.back())) t.pop_back();
-    return t;
+    size_t b = skip_space(s, 0), e = s.size();
+    while (e > b && text_is_space(s[e - 1])) --e;
+    return s.substr(b, e - b);
 }
 
 bool equal_nocase(const std::u16string& a, const std::u16string& b) {
@@ -24,11 +28,10 @@ bool equal_nocase(const std::u16string& a, const std::u16string& b) {
 }
 
 void split_word(const std::u16string& s, std::u16string* word, std::u16string* rest) {
-    std::u16string t = trim_left(s);
-    size_t e = 0;
-    while (e < t.size() && !text_is_space(t[e])) ++e;
-    *word = t.substr(0, e);
-    *rest = trim_left(t.substr(e));
+    size_t b = skip_space(s, 0), e = b;
+    while (e < s.size() && !text_is_space(s[e])) ++e;
+    word->assign(s, b, e - b);
+    rest->assign(s, skip_space(s, e), std::u16string::npos);
 }
 
 std::vector<std::u16string> split_commas(const std::u16string& s) {
