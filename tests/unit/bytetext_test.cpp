@@ -4,6 +4,9 @@
 // capacity is reached.
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
 
 #include <random>
 #include <string>
@@ -181,6 +184,71 @@ TEST(ByteText, ProcessorPathsAreOfferedByWhatItHas) {
     // The chosen path is one the processor runs, and no slower a path than it has unless forced.
     ByteTextPath chosen = byte_text_chosen_path();
     EXPECT_TRUE(byte_text_path_supported(chosen));
+}
+
+// The levels with the features each is built for, as Linux names them in /proc/cpuinfo
+// ("abm" is LZCNT), lowest first.
+struct Level {
+    const char* name;
+    std::vector<std::string> features;
+};
+const Level LEVELS[] = {
+    {"scalar", {}},
+    {"sse2", {"sse2"}},
+    {"ssse3", {"ssse3"}},
+    {"avx2", {"avx", "avx2"}},
+    {"avx512", {"avx512f", "avx512bw", "avx512vbmi", "avx512_vbmi2", "bmi1", "bmi2", "abm", "popcnt"}},
+};
+
+// The processor's feature flags by the system's own reading, with a space at each end;
+// empty where there is none to read (not Linux, or not its /proc).
+std::string cpu_flags() {
+    FILE* f = fopen("/proc/cpuinfo", "r");
+    if (!f) return "";
+    char line[8192];
+    std::string flags;
+    while (flags.empty() && fgets(line, sizeof line, f))
+        if (strncmp(line, "flags", 5) == 0) flags = std::string(" ") + strchr(line, ':') + " ";
+    fclose(f);
+    for (char& c : flags)
+        if (c == '\n' || c == ':') c = ' ';
+    return flags;
+}
+
+bool has_level(const std::string& flags, const Level& level) {
+    for (const std::string& feature : level.features)
+        if (flags.find(" " + feature + " ") == std::string::npos) return false;
+    return true;
+}
+
+TEST(SimdChoice, TheProbeOffersEveryLevelTheProcessorHas) {
+    const std::string flags = cpu_flags();
+    if (flags.empty()) GTEST_SKIP() << "no /proc/cpuinfo to read the processor's features from";
+    for (uint32_t p = 0; p < BYTETEXT_PATHS; ++p) {
+        ASSERT_STREQ(byte_text_path_name(ByteTextPath(p)), LEVELS[p].name);
+        if (has_level(flags, LEVELS[p])) {
+            EXPECT_TRUE(byte_text_path_supported(ByteTextPath(p))) << LEVELS[p].name;
+        }
+    }
+}
+
+// ctest runs this once with BYTEHAUL_SIMD naming each level: where the processor has that
+// level, it is the one chosen; otherwise the best one it has.
+TEST(SimdChoice, AForcedLevelTakesEffect) {
+    const char* forced = getenv("BYTEHAUL_SIMD");
+    const std::string flags = cpu_flags();
+    const Level* best = nullptr;
+    const Level* wanted = nullptr;
+    for (const Level& level : LEVELS) {
+        const bool has =
+            flags.empty() ? byte_text_path_supported(ByteTextPath(&level - LEVELS)) : has_level(flags, level);
+        if (!has) continue;
+        best = &level;
+        if (forced && strcasecmp(forced, level.name) == 0) wanted = &level;
+    }
+    ASSERT_NE(best, nullptr);
+    EXPECT_STREQ(byte_text_path_name(byte_text_chosen_path()), (wanted ? wanted : best)->name)
+        << "BYTEHAUL_SIMD=" << (forced ? forced : "(not set)");
 }
 
 }  // namespace
