@@ -7,7 +7,6 @@
 #    include <emmintrin.h>
 #endif
 
-#include "filefuncs/bytetext/bytetext.h"
 #include "plugin/errors.h"
 #include "plugin/messages.h"
 #include "text/chars.h"
@@ -312,16 +311,7 @@ struct Splitter {
 
 }  // namespace
 
-bool split_path_supported(SplitPath path) {
-#if defined(__SSE2__)
-    if (path == SPLIT_PATH_AVX512) return byte_text_path_supported(BYTETEXT_AVX512);
-    return path < SPLIT_PATHS;
-#else
-    return path == SPLIT_PATH_SCALAR;
-#endif
-}
-
-int32_t split_arguments_with(SplitPath path, const char16_t* text, uint32_t options) {
+int32_t split_arguments_with(SimdLevel level, const char16_t* text, uint32_t options) {
     if (!text) return -1;
     ArgTable& t = ArgumentTable;
     reset_table(t);
@@ -331,8 +321,8 @@ int32_t split_arguments_with(SplitPath path, const char16_t* text, uint32_t opti
     Step r = STEP_ON;
 #if defined(__SSE2__)
     // The AVX-512 kernel splits on white space only.
-    if (path == SPLIT_PATH_AVX512 && (options & SPLIT_ON_WHITESPACE)) r = split.run_wide(text);
-    else if (path != SPLIT_PATH_SCALAR) r = split.run(text);
+    if (level == SIMD_AVX512 && (options & SPLIT_ON_WHITESPACE)) r = split.run_wide(text);
+    else if (level != SIMD_SCALAR) r = split.run(text);
 #endif
     for (const char16_t* s = text; r == STEP_ON; ++s) r = split.take(*s);
     if (r == STEP_OVERFLOW) return -1;
@@ -341,14 +331,6 @@ int32_t split_arguments_with(SplitPath path, const char16_t* text, uint32_t opti
     return split.n;
 }
 
-// The path of the byte text's kernels, which BYTEHAUL_SIMD can force, decides: there is one
-// choice of instruction set for the whole plug-in.
 int32_t SplitArguments(const char16_t* text, uint32_t options) {
-    static SplitPath chosen = SPLIT_PATHS;
-    if (chosen == SPLIT_PATHS) {
-        ByteTextPath b = byte_text_chosen_path();
-        chosen = b == BYTETEXT_SCALAR ? SPLIT_PATH_SCALAR : b == BYTETEXT_AVX512 ? SPLIT_PATH_AVX512 : SPLIT_PATH_SSE2;
-        if (!split_path_supported(chosen)) chosen = SPLIT_PATH_SCALAR;
-    }
-    return split_arguments_with(chosen, text, options);
+    return split_arguments_with(simd_level(), text, options);
 }

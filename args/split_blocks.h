@@ -3,9 +3,7 @@
 #pragma once
 #include <stdint.h>
 
-// The ways of taking a text, slowest first. Each gives the same table: the first is the
-// reference, character by character.
-enum SplitPath : uint32_t { SPLIT_PATH_SCALAR, SPLIT_PATH_SSE2, SPLIT_PATH_AVX512, SPLIT_PATHS };
+#include "simd/simd.h"
 
 // Where a split stands: the next cell of the store, the argument being filled, the
 // characters stored for it so far, and the entries below which the table may hold any.
@@ -20,8 +18,8 @@ struct SplitCursor {
 // the reference leaves them at that point, the argument being filled included.
 const char16_t* split_blocks_avx512(const char16_t* s, uint32_t options, SplitCursor& c, bool* ended);
 
-// The splitter by the path given (tests and benchmarks); the path must be supported.
-int32_t split_arguments_with(SplitPath path, const char16_t* text, uint32_t options);
-// Whether this processor can run the path; SplitArguments runs the best one, or the one
-// BYTEHAUL_SIMD names (scalar, or sse2 for any path below AVX-512).
-bool split_path_supported(SplitPath path);
+// The splitter at the level given (tests and benchmarks); the level must be supported.
+// Each gives the same table: scalar is the reference, character by character; the levels
+// from SSE2 to AVX2 take SSE2's blocks, AVX-512 its own. SplitArguments runs at the
+// plug-in's chosen level.
+int32_t split_arguments_with(SimdLevel level, const char16_t* text, uint32_t options);

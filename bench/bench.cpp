@@ -219,7 +219,7 @@ BENCHMARK(dump)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     if (argc == 2 && strcmp(argv[1], "--path") == 0) {
-        printf("%s\n", byte_text_path_name(byte_text_chosen_path()));
+        printf("%s\n", simd_level_name(simd_level()));
         return 0;
     }
     benchmark::Initialize(&argc, argv);

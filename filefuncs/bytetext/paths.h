@@ -43,9 +43,3 @@ StoreStart store_start(const char16_t* out, size_t width, size_t boundary, bool 
 
 // The reference: one table piece a byte, as the plug-in has always joined them.
 bool scalar_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);
-
-// Processor features, probed once.
-struct CpuFeatures {
-    bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI, VBMI2 and BMI2, with the state saved by the system
-};
-CpuFeatures probe_cpu();

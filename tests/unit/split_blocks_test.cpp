@@ -80,15 +80,15 @@ Model split_by_rules(const std::u16string& text, uint32_t options) {
     return m;
 }
 
-std::vector<SplitPath> supported_paths() {
-    std::vector<SplitPath> paths;
-    for (uint32_t p = 0; p < SPLIT_PATHS; ++p)
-        if (split_path_supported(SplitPath(p))) paths.push_back(SplitPath(p));
+std::vector<SimdLevel> supported_paths() {
+    std::vector<SimdLevel> paths;
+    for (uint32_t p = 0; p < SIMD_LEVELS; ++p)
+        if (simd_level_supported(SimdLevel(p))) paths.push_back(SimdLevel(p));
     return paths;
 }
 
 // The text as held at the address given.
-void expect_rules_on(SplitPath path, const Model& want, const char16_t* text, uint32_t options,
+void expect_rules_on(SimdLevel path, const Model& want, const char16_t* text, uint32_t options,
                      const std::string& what) {
     capture_begin();
     int32_t got = split_arguments_with(path, text, options);
@@ -113,7 +113,7 @@ void expect_rules_on(SplitPath path, const Model& want, const char16_t* text, ui
 
 void expect_rules(const std::u16string& text, uint32_t options, const std::string& what) {
     Model want = split_by_rules(text, options);
-    for (SplitPath path : supported_paths())
+    for (SimdLevel path : supported_paths())
         expect_rules_on(path, want, text.c_str(), options, what + ", length " + std::to_string(text.size()));
 }
 
@@ -225,7 +225,7 @@ TEST(SplitPageEnd, TextsEndingAtAnUnreadablePage) {
                                             SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE};
             for (uint32_t options : option_sets) {
                 Model want = split_by_rules(text, options);
-                for (SplitPath path : supported_paths())
+                for (SimdLevel path : supported_paths())
                     expect_rules_on(path, want, at, options, "page end, length " + std::to_string(length));
             }
         }
