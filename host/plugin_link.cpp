@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "args/split.h"
+#include "plugin/abi.h"
 
 #include "host/system.h"
 #include "host/messages.h"

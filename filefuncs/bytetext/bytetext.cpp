@@ -3,7 +3,7 @@
 // lower case).
 #include "filefuncs/bytetext/bytetext.h"
 
-#include "filefuncs/bytetext/paths.h"
+#include "filefuncs/bytetext/kernels.h"
 
 namespace {
 
@@ -39,12 +39,12 @@ bool fixed_text(SimdLevel level, char16_t* result, size_t cap, const uint8_t* by
     return true;
 }
 
-// Variable width: the overflow point is a running sum of the pieces' lengths. No letters.
-bool variable_text(SimdLevel level, char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t code) {
-    auto variable = kernel_of(level, &ByteTextKernels::variable);
-    if (!variable) return scalar_byte_text(result, cap, bytes, n, code);
+// Decimal: the overflow point is a running sum of the pieces' lengths. No letters.
+bool decimal_text(SimdLevel level, char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t code) {
+    auto decimal = kernel_of(level, &ByteTextKernels::decimal);
+    if (!decimal) return scalar_byte_text(result, cap, bytes, n, code);
     size_t done = 0;
-    size_t at = variable(result, 0, cap, bytes, n, code, &done);
+    size_t at = decimal(result, 0, cap, bytes, n, code, &done);
     if (done < n) {
         result[at] = 0;
         return false;
@@ -61,7 +61,7 @@ bool write_byte_text_with(SimdLevel level, char16_t* result, size_t cap, const u
     const uint32_t code = format & BYTETEXT_CODE_BITS;
     if (is_fixed_width(code))
         return fixed_text(level, result, cap, bytes, n, code, (format & BYTETEXT_LOWER_CASE) != 0);
-    return variable_text(level, result, cap, bytes, n, code);
+    return decimal_text(level, result, cap, bytes, n, code);
 }
 
 bool write_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format) {

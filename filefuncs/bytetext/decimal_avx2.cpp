@@ -5,7 +5,7 @@
 #include <immintrin.h>
 
 #include "filefuncs/bytetext/layout.h"
-#include "filefuncs/bytetext/paths.h"
+#include "filefuncs/bytetext/kernels.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ inline void fields_of_half(__m256i sign_hundreds, __m256i r, __m256i tail, __m25
 
 // Two blocks a pass: their states, group indexes and signs in one register.
 template <uint32_t Code>
-size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
+size_t decimal_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
     static constexpr DecimalGroups groups = decimal_groups(Code);
     constexpr size_t block = 4 * groups.pieces;     // bytes a block
     constexpr size_t block_text = 4 * groups.most;  // the most a block's text takes
@@ -92,18 +92,17 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
         }
     }
     size_t rest_done = 0;
-    at = scalar_variable(out, at, cap, bytes + i, n - i, Code, &rest_done);
+    at = scalar_decimal(out, at, cap, bytes + i, n - i, Code, &rest_done);
     *done = i + rest_done;
     return at;
 }
 
 }  // namespace
 
-size_t avx2_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
-                     size_t* done) {
+size_t avx2_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done) {
     switch (code) {
-    case 3: return variable_code<3>(out, at, cap, bytes, n, done);
-    case 4: return variable_code<4>(out, at, cap, bytes, n, done);
-    default: return variable_code<0>(out, at, cap, bytes, n, done);
+    case 3: return decimal_code<3>(out, at, cap, bytes, n, done);
+    case 4: return decimal_code<4>(out, at, cap, bytes, n, done);
+    default: return decimal_code<0>(out, at, cap, bytes, n, done);
     }
 }

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "filefuncs/bytetext/layout.h"
-#include "filefuncs/bytetext/paths.h"
+#include "filefuncs/bytetext/kernels.h"
 
 namespace {
 
@@ -105,4 +105,4 @@ void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lo
 
 }  // namespace
 
-const ByteTextKernels AVX2_KERNELS = {fixed, avx2_variable};
+const ByteTextKernels AVX2_KERNELS = {fixed, avx2_decimal};

@@ -5,7 +5,7 @@
 #include <emmintrin.h>
 
 #include "filefuncs/bytetext/layout.h"
-#include "filefuncs/bytetext/paths.h"
+#include "filefuncs/bytetext/kernels.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "filefuncs/bytetext/layout.h"
-#include "filefuncs/bytetext/paths.h"
+#include "filefuncs/bytetext/kernels.h"
 
 namespace {
 
@@ -102,4 +102,4 @@ void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lo
 
 }  // namespace
 
-const ByteTextKernels SSSE3_KERNELS = {fixed, ssse3_variable};
+const ByteTextKernels SSSE3_KERNELS = {fixed, ssse3_decimal};

@@ -13,22 +13,21 @@ struct ByteTextKernels {
     // Pieces of codes 0, 3 and 4, from out + at on, while a piece still ends below cap;
     // returns where the next piece would go and sets *done to the bytes whose pieces were
     // written. Stores nothing at or past out + cap.
-    size_t (*variable)(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
-                       size_t* done);
+    size_t (*decimal)(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+                      size_t* done);
 };
 
-// Null members where the path has no kernel of its own for that kind of notation.
+// Null members where the level has no kernel of its own for that kind of notation.
 extern const ByteTextKernels SCALAR_KERNELS, SSE2_KERNELS, SSSE3_KERNELS, AVX2_KERNELS, AVX512_KERNELS;
 
 // The exact piece-by-piece writers every vector kernel finishes its tail with.
 void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
-size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
-                       size_t* done);
+size_t scalar_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+                      size_t* done);
 
 // The decimal kernels of the paths without a compress (decimal_ssse3.cpp, decimal_avx2.cpp).
-size_t ssse3_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
-                      size_t* done);
-size_t avx2_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done);
+size_t ssse3_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done);
+size_t avx2_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done);
 
 // Where a kernel's stores on a boundary of `boundary` bytes (16 or 32) begin: the reference
 // writes the first `start` pieces, and the stores then start `phase` characters (0 or 1)
