@@ -97,18 +97,12 @@ size_t decimal_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, 
             at += size_t(__builtin_popcountll(keep));
         }
     }
-    size_t rest_done = 0;
-    at = scalar_decimal(out, at, cap, bytes + i, n - i, Code, &rest_done);
-    *done = i + rest_done;
-    return at;
+    return scalar_decimal_rest(out, at, cap, bytes, i, n, Code, done);
 }
 
 size_t decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done) {
-    switch (code) {
-    case 3: return decimal_code<3>(out, at, cap, bytes, n, done);
-    case 4: return decimal_code<4>(out, at, cap, bytes, n, done);
-    default: return decimal_code<0>(out, at, cap, bytes, n, done);
-    }
+    return with_decimal_code(code,
+                             [&](auto c) { return decimal_code<decltype(c)::value>(out, at, cap, bytes, n, done); });
 }
 
 }  // namespace

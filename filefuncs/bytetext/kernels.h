@@ -24,10 +24,9 @@ extern const ByteTextKernels SCALAR_KERNELS, SSE2_KERNELS, SSSE3_KERNELS, AVX2_K
 void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
 size_t scalar_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
                       size_t* done);
-
-// The decimal kernels of the paths without a compress (decimal_ssse3.cpp, decimal_avx2.cpp).
-size_t ssse3_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done);
-size_t avx2_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done);
+// The same for bytes[i..n), after a kernel's blocks wrote the pieces of those before i.
+size_t scalar_decimal_rest(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t i, size_t n,
+                           uint32_t code, size_t* done);
 
 // Where a kernel's stores on a boundary of `boundary` bytes (16 or 32) begin: the reference
 // writes the first `start` pieces, and the stores then start `phase` characters (0 or 1)

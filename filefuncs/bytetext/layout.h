@@ -39,6 +39,16 @@ void with_fixed_code(uint32_t code, Kernel kernel) {
     }
 }
 
+// The same for the decimal notations, with the kernel's result.
+template <typename Kernel>
+auto with_decimal_code(uint32_t code, Kernel kernel) {
+    switch (code) {
+    case 3: return kernel(std::integral_constant<uint32_t, 3>{});
+    case 4: return kernel(std::integral_constant<uint32_t, 4>{});
+    default: return kernel(std::integral_constant<uint32_t, 0>{});
+    }
+}
+
 // The hexadecimal digits for nibble look-ups, loaded 16 bytes at a time.
 constexpr char HEX_UPPER[17] = "0123456789ABCDEF";
 constexpr char HEX_LOWER[17] = "0123456789abcdef";
@@ -210,5 +220,8 @@ constexpr DecimalGroups decimal_groups(uint32_t code) {
     }
     return g;
 }
+
+template <uint32_t Code>
+inline constexpr DecimalGroups DECIMAL_GROUPS = decimal_groups(Code);
 
 }  // namespace bytetext

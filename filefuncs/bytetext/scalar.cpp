@@ -102,6 +102,14 @@ size_t scalar_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes
     return at;
 }
 
+size_t scalar_decimal_rest(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t i, size_t n,
+                           uint32_t code, size_t* done) {
+    size_t rest_done = 0;
+    at = scalar_decimal(out, at, cap, bytes + i, n - i, code, &rest_done);
+    *done = i + rest_done;
+    return at;
+}
+
 StoreStart store_start(const char16_t* out, size_t width, size_t boundary, bool phase_allowed) {
     const uintptr_t at = reinterpret_cast<uintptr_t>(out);
     for (uint32_t phase = 0; phase <= (phase_allowed ? 1u : 0u); ++phase)
