@@ -92,7 +92,8 @@ size_t decimal_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, 
     return scalar_decimal_rest(out, at, cap, bytes, i, n, Code, done);
 }
 
-inline size_t decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done) {
+inline size_t decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+                      size_t* done) {
     return with_decimal_code(code,
                              [&](auto c) { return decimal_code<decltype(c)::value>(out, at, cap, bytes, n, done); });
 }
