@@ -102,7 +102,7 @@ uint32_t features_here() {
     const uint32_t leaves[3] = {1, 7, 0x80000001};
     for (int l = 0; l < 3; ++l) {
         uint32_t a, b, c, d;
-        if (__get_cpuid_max(leaves[l] & 0x80000000, nullptr) < leaves[l]) continue;
+        if (uint32_t(__get_cpuid_max(leaves[l] & 0x80000000, nullptr)) < leaves[l]) continue;
         __cpuid_count(leaves[l], 0, a, b, c, d);
         regs[l][EBX] = b;
         regs[l][ECX] = c;

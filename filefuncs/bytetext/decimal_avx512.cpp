@@ -107,7 +107,4 @@ size_t decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_
 
 }  // namespace
 
-// The notations of one piece length take AVX2's kernel: a byte permute over whole ZMM
-// registers was timed against it and did not beat it by the 5% that would pay for a
-// second kernel (bench/README.md).
-const ByteTextKernels AVX512_KERNELS = {nullptr, decimal};
+const ByteTextKernels AVX512_KERNELS = {avx512_fixed, decimal};

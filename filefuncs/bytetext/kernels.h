@@ -28,6 +28,11 @@ size_t scalar_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes
 size_t scalar_decimal_rest(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t i, size_t n,
                            uint32_t code, size_t* done);
 
+// The kernels for the notations of one piece length of AVX2 (kernels_avx2.cpp) and AVX-512
+// (fixed_avx512.cpp), which takes AVX2's where its own does not pay.
+void avx2_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
+void avx512_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
+
 // Where a kernel's stores on a boundary of `boundary` bytes (16 or 32) begin: the reference
 // writes the first `start` pieces, and the stores then start `phase` characters (0 or 1)
 // before piece `start`. A store that straddles two cache lines costs nearly two. Pieces of

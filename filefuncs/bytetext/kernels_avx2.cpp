@@ -3,4 +3,8 @@
 #include "filefuncs/bytetext/generic/decimal.h"
 #include "filefuncs/bytetext/generic/fixed.h"
 
-const ByteTextKernels AVX2_KERNELS = {avx2::fixed, avx2::decimal};
+void avx2_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower) {
+    avx2::fixed(out, bytes, n, code, lower);
+}
+
+const ByteTextKernels AVX2_KERNELS = {avx2_fixed, avx2::decimal};

@@ -114,6 +114,35 @@ constexpr WideLayout wide_layout(uint32_t code, uint32_t phase) {
     return w;
 }
 
+// The notations of one piece length for AVX-512 (codes 2 and 7 take it): the text of 32
+// bytes in `stores` stores of 32 characters, each one byte permute over a whole register of
+// the block's digits (the high nibbles' digits of the 32 bytes, then the low ones'), with
+// the fixed characters added after.
+struct PermuteLayout {
+    uint8_t stores;
+    uint64_t digits[6];  // the bytes of each store a permute fills: the low byte of each digit
+    alignas(64) uint8_t index[6][64];
+    alignas(64) uint8_t fill[6][64];
+};
+
+constexpr PermuteLayout permute_layout(uint32_t code) {
+    const FixedPiece f = fixed_piece(code);
+    PermuteLayout p{};
+    p.stores = f.width;
+    for (uint32_t s = 0; s < p.stores; ++s)
+        for (uint32_t c = 0; c < 32; ++c) {
+            const uint32_t t = 32 * s + c, byte = t / f.width, j = t % f.width;  // j: place in its piece
+            const char16_t fixed = j + 1 == f.width ? u' ' : j < f.prefix ? (j == 0 ? u'0' : f.letter) : 0;
+            if (fixed) {
+                p.fill[s][2 * c] = uint8_t(fixed);
+                continue;
+            }
+            p.index[s][2 * c] = uint8_t((j - f.prefix) * 32 + byte);
+            p.digits[s] |= 1ull << (2 * c);
+        }
+    return p;
+}
+
 // The decimal notations (codes 0, 3, 4) for AVX-512: each byte's piece in a slot of fixed
 // places, one byte a place, and a register of slots closed up by a byte compress. Code 0's
 // slots "hto " (hundreds, tens, ones, space) take 16 bytes a register, two a pass of 32;
