@@ -51,8 +51,8 @@ SimdLevel simd_level() {
         if (forced != SIMD_LEVELS && simd_level_supported(forced)) {
             chosen = forced;
         } else {
-            uint32_t best = SIMD_LEVELS - 1;
-            while (best > SIMD_SCALAR && !simd_level_supported(SimdLevel(best))) --best;
+            uint32_t best = SIMD_LEVELS - 1;  // the scalar level always runs
+            while (!simd_level_supported(SimdLevel(best))) --best;
             chosen = SimdLevel(best);
         }
         chosen_yet = true;

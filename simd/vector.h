@@ -58,7 +58,7 @@ inline Reg zero() { return _mm_setzero_si128(); }
 inline Reg and_of(Reg a, Reg b) { return _mm_and_si128(a, b); }
 inline Reg or_of(Reg a, Reg b) { return _mm_or_si128(a, b); }
 inline Reg xor_of(Reg a, Reg b) { return _mm_xor_si128(a, b); }
-inline Reg join_lanes(Reg low, Reg /*high*/) { return low; }
+Reg join_lanes(Reg low, Reg high);  // never called: a register of 16 bytes is one lane
 template <int Lane>
 __m128i lane(Reg v) {
     return v;

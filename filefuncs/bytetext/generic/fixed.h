@@ -48,19 +48,16 @@ struct Block {
     static_assert(LAYOUT.valid, "a phase whose characters before the block are not all fixed");
     static constexpr uint32_t GROUPS = PIECE.digits == 2 ? 2 : 4;
 
-    // The group whose digits the 16-byte half of the text at 8 * half characters takes.
-    static constexpr uint32_t group_of(uint32_t half) {
-        return half % 2 ? LAYOUT.group_high[half / 2] : LAYOUT.group_low[half / 2];
-    }
-
-    // Store S: the text's halves from S * LANES on.
+    // Store S: the text's 16-byte halves from S * LANES on, each from one group.
     template <size_t S>
     static void store_text(char16_t* out, const Reg* g) {
-        constexpr uint32_t first = S * LANES, low = group_of(first), high = group_of(first + LANES - 1);
+        constexpr uint32_t first = S * LANES, row = first / 2;
+        constexpr uint32_t low = first % 2 ? LAYOUT.group_high[row] : LAYOUT.group_low[row];
+        constexpr uint32_t high = LANES == 2 ? LAYOUT.group_high[row] : low;
         Reg source = g[low];
         if constexpr (low != high) source = join_lanes(g[low], g[high]);
-        Reg text = SIMD_OP(shuffle_epi8)(source, load(LAYOUT.control[first / 2] + 16 * (first % 2)));
-        if constexpr (PIECE.digits == 2) text = or_of(text, load(LAYOUT.fill[first / 2] + 16 * (first % 2)));
+        Reg text = SIMD_OP(shuffle_epi8)(source, load(LAYOUT.control[row] + 16 * (first % 2)));
+        if constexpr (PIECE.digits == 2) text = or_of(text, load(LAYOUT.fill[row] + 16 * (first % 2)));
         store(out + 8 * first, text);
     }
 
