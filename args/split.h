@@ -2,7 +2,9 @@
 #pragma once
 #include <stdint.h>
 
-enum : int32_t { MAX_ARGS = 1024, MAX_ARG_LEN = 8192 };
+#include "plugin/abi.h"  // MAX_ARG_LEN
+
+enum : int32_t { MAX_ARGS = 1024 };
 
 enum : uint32_t {
     SPLIT_ON_WHITESPACE = 0x0001,

@@ -16,7 +16,7 @@
 
 namespace {
 
-enum : int32_t { BLOCK = 64, HALF = 32, PAGE = 4096 };
+enum : int32_t { BLOCK = SPLIT_BLOCK, HALF = 32, PAGE = 4096 };
 
 uint64_t join(__mmask32 lo, __mmask32 hi) { return uint64_t(lo) | uint64_t(hi) << 32; }
 
@@ -78,9 +78,9 @@ int32_t pack(const __m512i* x, uint64_t out, uint64_t sep, bool upper, char16_t*
 void pass_full_table(uint64_t sepc, SplitCursor& c) {
     const uint32_t commas = uint32_t(_mm_popcnt_u64(sepc));
     const uint64_t cells = _bzhi_u64(~uint64_t(0), commas);
-    _mm512_mask_storeu_epi16(ArgumentTable.store + c.p + 1, __mmask32(cells), _mm512_setzero_si512());
-    _mm512_mask_storeu_epi16(ArgumentTable.store + c.p + 1 + HALF, __mmask32(cells >> HALF), _mm512_setzero_si512());
-    c.p += int32_t(commas);
+    _mm512_mask_storeu_epi16(ArgumentTable.store + c.cell + 1, __mmask32(cells), _mm512_setzero_si512());
+    _mm512_mask_storeu_epi16(ArgumentTable.store + c.cell + 1 + HALF, __mmask32(cells >> HALF), _mm512_setzero_si512());
+    c.cell += int32_t(commas);
 }
 
 // Up to 16 arguments, ended at the cells of pos (n of them); start[0] is where the first
@@ -100,8 +100,8 @@ void fill_entries(__m512i pos, __m512i last, int32_t n, int32_t first) {
     }
 }
 
-// The separators' cells among the block's cells (at: bit r for cell c.p + r) end their
-// arguments, 16 at a time; the argument being filled began at c.p - c.k. Returns -1 with
+// The separators' cells among the block's cells (at: bit r for cell c.cell + r) end their
+// arguments, 16 at a time; the argument being filled began at c.cell - c.length. Returns -1 with
 // the cursor past the block's cells, or, when a separator ends the 1024th argument, its bit
 // r with the cursor past it.
 int32_t fill_table(uint64_t at, int32_t cells, SplitCursor& c) {
@@ -112,58 +112,60 @@ int32_t fill_table(uint64_t at, int32_t cells, SplitCursor& c) {
                         15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
     __m512i rs = _mm512_maskz_compress_epi8(at, bits);  // the separators' bits, in order
     const int32_t seps = int32_t(_mm_popcnt_u64(at));
-    const int32_t ends = seps < MAX_ARGS - c.n ? seps : MAX_ARGS - c.n;
-    __m512i last = _mm512_set1_epi32(c.p - c.k - 1);
+    const int32_t ends = seps < MAX_ARGS - c.arg ? seps : MAX_ARGS - c.arg;
+    __m512i last = _mm512_set1_epi32(c.cell - c.length - 1);
     for (int32_t j = 0; j < ends; j += 16) {
-        const __m512i pos = _mm512_add_epi32(_mm512_cvtepu8_epi32(_mm512_castsi512_si128(rs)), _mm512_set1_epi32(c.p));
-        fill_entries(pos, last, ends - j, c.n + j);
+        const __m512i pos =
+            _mm512_add_epi32(_mm512_cvtepu8_epi32(_mm512_castsi512_si128(rs)), _mm512_set1_epi32(c.cell));
+        fill_entries(pos, last, ends - j, c.arg + j);
         last = pos;
         rs = _mm512_alignr_epi32(_mm512_setzero_si512(), rs, 4);
     }
-    c.n += ends;
-    if (c.in_use < c.n) c.in_use = c.n;
-    if (ends < seps || c.n == MAX_ARGS) {
+    c.arg += ends;
+    if (c.in_use < c.arg) c.in_use = c.arg;
+    if (ends < seps || c.arg == MAX_ARGS) {
         // ends of seps: the last separator taken is the one that filled the table.
         const uint32_t r = uint32_t(_tzcnt_u64(_pdep_u64(uint64_t(1) << (ends - 1), at)));
-        c.p += int32_t(r) + 1;
-        c.k = 0;
-        t.store[c.p] = 0;
+        c.cell += int32_t(r) + 1;
+        c.length = 0;
+        t.store[c.cell] = 0;
         return int32_t(r);
     }
-    const int32_t base = at ? c.p + 64 - int32_t(_lzcnt_u64(at)) : c.p - c.k;
-    c.p += cells;
-    c.k = c.p - base;
-    t.store[c.p] = 0;
+    const int32_t base = at ? c.cell + 64 - int32_t(_lzcnt_u64(at)) : c.cell - c.length;
+    c.cell += cells;
+    c.length = c.cell - base;
+    t.store[c.cell] = 0;
     // The argument being filled, as far as it got: the reference keeps it up to date.
-    if (c.k > 0) {
-        t.pointers[c.n] = t.store + base;
-        t.lengths[c.n] = c.k;
-        if (c.in_use <= c.n) c.in_use = c.n + 1;
+    if (c.length > 0) {
+        t.pointers[c.arg] = t.store + base;
+        t.lengths[c.arg] = c.length;
+        if (c.in_use <= c.arg) c.in_use = c.arg + 1;
     }
     return -1;
 }
 
 }  // namespace
 
-const char16_t* split_blocks_avx512(const char16_t* s, uint32_t options, SplitCursor& c, bool* ended) {
+const char16_t* split_blocks_avx512(const char16_t* s, uint32_t options, SplitCursor& c, int32_t* from, bool* ended) {
     ArgTable& t = ArgumentTable;
     const bool commas = (options & SPLIT_ON_COMMAS) != 0, upper = (options & SPLIT_UPPERCASE) != 0;
+    *from = 0;
     *ended = false;
     for (;; s += BLOCK) {
         // Room for the block's cells and the packing's overreach.
-        if (c.p + BLOCK + 8 >= MAX_ARG_LEN - 1) return s;
+        if (c.cell + BLOCK + 8 >= MAX_ARG_LEN - 1) return s;
         __m512i x[2];
         load_block(s, x);
         const Classes cls = classify(x);
         if (cls.other & cls.before_end) return s;
         const uint64_t sepc = commas ? cls.comma & cls.before_end : 0;
-        if (c.n < MAX_ARGS) {
+        if (c.arg < MAX_ARGS) {
             // White space separates where it follows an argument's character, else it is
             // leading and skipped; a comma always separates.
             const uint64_t word = ~cls.space & ~sepc & cls.before_end;
-            const uint64_t sep = sepc | (cls.space & cls.before_end & (word << 1 | uint64_t(c.k > 0)));
+            const uint64_t sep = sepc | (cls.space & cls.before_end & (word << 1 | uint64_t(c.length > 0)));
             const uint64_t out = word | sep;
-            const int32_t cells = pack(x, out, sep, upper, t.store + c.p);
+            const int32_t cells = pack(x, out, sep, upper, t.store + c.cell);
             const int32_t r = fill_table(_pext_u64(sep, out), cells, c);
             if (r >= 0) {
                 // The rest of the block, past the separator whose cell is r.
@@ -174,7 +176,7 @@ const char16_t* split_blocks_avx512(const char16_t* s, uint32_t options, SplitCu
             pass_full_table(sepc, c);
         }
         if (~cls.before_end) {
-            if (c.k > 0) ++c.n;
+            if (c.length > 0) ++c.arg;
             *ended = true;
             return s;
         }

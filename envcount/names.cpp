@@ -2,7 +2,7 @@
 // signs, and beyond ASCII the letters and digits the platform's classification names.
 #include "envcount/names.h"
 
-#include "platform/classify.h"
+#include "text/classify.h"
 #include "text/chars.h"
 
 namespace {

@@ -37,8 +37,8 @@ size_t piece_length(uint8_t b, uint32_t code) {
     }
 }
 
-std::string describe(ByteTextPath path, uint32_t format, size_t n, size_t cap) {
-    return std::string(byte_text_path_name(path)) + " against scalar: format " + std::to_string(format) + ", " +
+std::string describe(SimdLevel path, uint32_t format, size_t n, size_t cap) {
+    return std::string(simd_level_name(path)) + " against scalar: format " + std::to_string(format) + ", " +
            std::to_string(n) + " bytes, capacity " + std::to_string(cap);
 }
 
@@ -76,13 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               ", capacity " + std::to_string(cap));
 
     char16_t* want = exact_buffer(cap, u"");
-    bool want_fits = write_byte_text_with(BYTETEXT_SCALAR, want, cap, bytes, n, format);
+    bool want_fits = write_byte_text_with(SIMD_SCALAR, want, cap, bytes, n, format);
     size_t want_length = 0;
     while (want_length < cap && want[want_length]) ++want_length;
-    FUZZ_CHECK(want_length < cap, describe(BYTETEXT_SCALAR, format, n, cap) + ": no NUL");
-    for (uint32_t p = BYTETEXT_SCALAR + 1; p < BYTETEXT_PATHS; ++p) {
-        ByteTextPath path = ByteTextPath(p);
-        if (!byte_text_path_supported(path)) continue;
+    FUZZ_CHECK(want_length < cap, describe(SIMD_SCALAR, format, n, cap) + ": no NUL");
+    for (uint32_t p = SIMD_SCALAR + 1; p < SIMD_LEVELS; ++p) {
+        SimdLevel path = SimdLevel(p);
+        if (!simd_level_supported(path)) continue;
         const size_t shift = (mode >> 1) & 15;
         char16_t* block = exact_buffer(shift + cap, u"");
         char16_t* got = block + shift;

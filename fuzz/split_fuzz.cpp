@@ -149,7 +149,7 @@ struct Outcome {
     std::string report;
 };
 
-void split_by(SplitPath path, const char16_t* input, uint32_t options, Outcome& o) {
+void split_by(SimdLevel path, const char16_t* input, uint32_t options, Outcome& o) {
     capture_begin();
     o.result = split_arguments_with(path, input, options);
     o.report = capture_end();
@@ -162,7 +162,7 @@ void split_by(SplitPath path, const char16_t* input, uint32_t options, Outcome& 
     memcpy(o.store, t.store, sizeof o.store);
 }
 
-void compare_paths(const Outcome& want, const Outcome& got, SplitPath path, const std::u16string& text,
+void compare_paths(const Outcome& want, const Outcome& got, SimdLevel path, const std::u16string& text,
                    uint32_t options) {
     auto ctx = [&] { return context(text, options) + "\npath " + std::to_string(path); };
     FUZZ_CHECK(got.result == want.result && got.count == want.count,
@@ -196,11 +196,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The text in a block of its own size, so that reading past its NUL is caught too.
     char16_t* input = exact_buffer(text.size() + 1, text);
     static Outcome reference, other;
-    split_by(SPLIT_PATH_SCALAR, input, options, reference);
-    for (uint32_t p = SPLIT_PATH_SCALAR + 1; p < SPLIT_PATHS; ++p) {
-        if (!split_path_supported(SplitPath(p))) continue;
-        split_by(SplitPath(p), input, options, other);
-        compare_paths(reference, other, SplitPath(p), text, options);
+    split_by(SIMD_SCALAR, input, options, reference);
+    for (uint32_t p = SIMD_SCALAR + 1; p < SIMD_LEVELS; ++p) {
+        if (!simd_level_supported(SimdLevel(p))) continue;
+        split_by(SimdLevel(p), input, options, other);
+        compare_paths(reference, other, SimdLevel(p), text, options);
     }
 
     capture_begin();

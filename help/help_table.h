@@ -8,7 +8,7 @@ struct HelpEntry {
 };
 
 enum { HELP_ENTRIES = 5 };
-enum { HELP_INTHAUL = 0, HELP_BYTEHAUL = 1, HELP_BYTESTOW = 2, HELP_DEC = 3, HELP_INC = 4 };
+enum { HELP_DEC = 3, HELP_INC = 4 };  // the rows INC /? and DEC /? print
 
 extern const HelpEntry HelpTable[HELP_ENTRIES];
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "args/split.h"
+#include "plugin/abi.h"
 
 #include "host/system.h"
 #include "host/messages.h"

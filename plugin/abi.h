@@ -33,6 +33,10 @@ enum : int {
     RESULT_NULL_ARGUMENT = 87,
 };
 
+// The characters of the argument texts the plug-in takes, its NUL included: the splitter's
+// store holds no more, and a longer text is reported as an overflow.
+enum : int32_t { MAX_ARG_LEN = 8192 };
+
 // The capacities the shell's result buffer is taken to have.
 enum : unsigned {
     RESULT_CAP = 1024,

@@ -2,7 +2,7 @@
 #include "plugin/exports.h"
 #include "plugin/identity.h"
 #include "plugin/messages.h"
-#include "shell/takecmd.h"
+#include "takecmd/takecmd.h"
 #include "text/chars.h"
 
 #if defined(_WIN32)

@@ -4,7 +4,7 @@
 #include <stdint.h>
 
 #include "platform/platform.h"
-#include "shell/takecmd.h"
+#include "takecmd/takecmd.h"
 
 int WriteErrorPrefix(void);
 // Writes the system's text for code into buffer (1024 characters). -1 for a null buffer.

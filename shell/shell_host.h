@@ -3,7 +3,7 @@
 #pragma once
 #include <stddef.h>
 
-#include "shell/takecmd.h"
+#include "takecmd/takecmd.h"
 
 // Expands a function call: name without the '@', args already expanded. Writes the result
 // into out (cap characters, NUL included) and returns true, or false when the call failed

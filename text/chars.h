@@ -4,7 +4,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "platform/classify.h"
+#include "text/classify.h"
 
 // U+0009..U+000D, U+0020, U+00A0, and above U+00FF what the platform counts as space.
 // Inline, as the splitter asks it of every character; a constant for characters up to U+00FF.

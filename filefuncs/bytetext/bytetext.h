@@ -1,20 +1,11 @@
 // The text of the bytes @BYTEHAUL read: one piece a byte in the notation of the format code,
-// joined by single spaces, with several implementations that give the same characters.
-// Which one runs is chosen once, on first use, by what the processor and the operating
-// system support; BYTEHAUL_SIMD=scalar|sse2|ssse3|avx2|avx512 in the environment, read at
-// that moment, picks a supported one instead (anything else is ignored).
+// joined by single spaces, with an implementation for each instruction-set level that
+// gives the same characters; the plug-in's one choice of level (simd/simd.h) picks one.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
 
-enum ByteTextPath : uint32_t {
-    BYTETEXT_SCALAR,
-    BYTETEXT_SSE2,
-    BYTETEXT_SSSE3,
-    BYTETEXT_AVX2,
-    BYTETEXT_AVX512,
-    BYTETEXT_PATHS,
-};
+#include "simd/simd.h"
 
 enum : uint32_t {
     BYTETEXT_CODE_BITS = 0x07,   // the format code: 0 to 7
@@ -27,13 +18,6 @@ enum : uint32_t {
 // upper case, each with its space. No character at or past result[cap] is ever written.
 bool write_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);
 
-// The same with the path given (tests and benchmarks); the path must be supported.
-bool write_byte_text_with(ByteTextPath path, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
+// The same at the level given (tests and benchmarks); the level must be supported.
+bool write_byte_text_with(SimdLevel level, char16_t* result, size_t cap, const uint8_t* bytes, size_t n,
                           uint32_t format);
-
-// Whether this processor and operating system can run the path.
-bool byte_text_path_supported(ByteTextPath path);
-// The path write_byte_text uses (chosen on the first call of either).
-ByteTextPath byte_text_chosen_path();
-// "scalar", "sse2", "ssse3", "avx2", "avx512".
-const char* byte_text_path_name(ByteTextPath path);  // path is one of the paths above

@@ -39,6 +39,16 @@ void with_fixed_code(uint32_t code, Kernel kernel) {
     }
 }
 
+// The same for the decimal notations, with the kernel's result.
+template <typename Kernel>
+auto with_decimal_code(uint32_t code, Kernel kernel) {
+    switch (code) {
+    case 3: return kernel(std::integral_constant<uint32_t, 3>{});
+    case 4: return kernel(std::integral_constant<uint32_t, 4>{});
+    default: return kernel(std::integral_constant<uint32_t, 0>{});
+    }
+}
+
 // The hexadecimal digits for nibble look-ups, loaded 16 bytes at a time.
 constexpr char HEX_UPPER[17] = "0123456789ABCDEF";
 constexpr char HEX_LOWER[17] = "0123456789abcdef";
@@ -102,6 +112,35 @@ constexpr WideLayout wide_layout(uint32_t code, uint32_t phase) {
         w.group_high[s] = uint8_t(half_group[1] < 0 ? 0 : half_group[1]);
     }
     return w;
+}
+
+// The notations of one piece length for AVX-512 (codes 2 and 7 take it): the text of 32
+// bytes in `stores` stores of 32 characters, each one byte permute over a whole register of
+// the block's digits (the high nibbles' digits of the 32 bytes, then the low ones'), with
+// the fixed characters added after.
+struct PermuteLayout {
+    uint8_t stores;
+    uint64_t digits[6];  // the bytes of each store a permute fills: the low byte of each digit
+    alignas(64) uint8_t index[6][64];
+    alignas(64) uint8_t fill[6][64];
+};
+
+constexpr PermuteLayout permute_layout(uint32_t code) {
+    const FixedPiece f = fixed_piece(code);
+    PermuteLayout p{};
+    p.stores = f.width;
+    for (uint32_t s = 0; s < p.stores; ++s)
+        for (uint32_t c = 0; c < 32; ++c) {
+            const uint32_t t = 32 * s + c, byte = t / f.width, j = t % f.width;  // j: place in its piece
+            const char16_t fixed = j + 1 == f.width ? u' ' : j < f.prefix ? (j == 0 ? u'0' : f.letter) : 0;
+            if (fixed) {
+                p.fill[s][2 * c] = uint8_t(fixed);
+                continue;
+            }
+            p.index[s][2 * c] = uint8_t((j - f.prefix) * 32 + byte);
+            p.digits[s] |= 1ull << (2 * c);
+        }
+    return p;
 }
 
 // The decimal notations (codes 0, 3, 4) for AVX-512: each byte's piece in a slot of fixed
@@ -210,5 +249,8 @@ constexpr DecimalGroups decimal_groups(uint32_t code) {
     }
     return g;
 }
+
+template <uint32_t Code>
+inline constexpr DecimalGroups DECIMAL_GROUPS = decimal_groups(Code);
 
 }  // namespace bytetext

@@ -2,7 +2,7 @@
 #include <string.h>
 
 #include "filefuncs/bytetext/bytetext.h"
-#include "filefuncs/bytetext/paths.h"
+#include "filefuncs/bytetext/kernels.h"
 #include "text/chars.h"
 
 namespace {
@@ -82,8 +82,8 @@ void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, 
     for (size_t i = 0; i < n; ++i) memcpy(out + i * width, set.text[bytes[i]], width * sizeof(char16_t));
 }
 
-size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
-                       size_t* done) {
+size_t scalar_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+                      size_t* done) {
     const PieceSet& set = byte_pieces(code, false);
     size_t i = 0;
     // A whole slot while it ends below cap (a piece is shorter than its slot, so it fits),
@@ -102,6 +102,14 @@ size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* byte
     return at;
 }
 
+size_t scalar_decimal_rest(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t i, size_t n,
+                           uint32_t code, size_t* done) {
+    size_t rest_done = 0;
+    at = scalar_decimal(out, at, cap, bytes + i, n - i, code, &rest_done);
+    *done = i + rest_done;
+    return at;
+}
+
 StoreStart store_start(const char16_t* out, size_t width, size_t boundary, bool phase_allowed) {
     const uintptr_t at = reinterpret_cast<uintptr_t>(out);
     for (uint32_t phase = 0; phase <= (phase_allowed ? 1u : 0u); ++phase)
@@ -110,4 +118,4 @@ StoreStart store_start(const char16_t* out, size_t width, size_t boundary, bool 
     return {0, 0};
 }
 
-const ByteTextKernels SCALAR_KERNELS = {scalar_fixed, scalar_variable};
+const ByteTextKernels SCALAR_KERNELS = {scalar_fixed, scalar_decimal};

@@ -3,7 +3,7 @@
 // digits (Nd) beyond ASCII, whatever locale the process runs in.
 #include <stddef.h>
 
-#include "platform/classify.h"
+#include "text/classify.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ struct CharRange {
 };
 
 // Letters and decimal digits above U+007F, in ascending order.
-const CharRange kLettersAndDigits[] = {
+const CharRange LETTERS_AND_DIGITS[] = {
     {0x00AA, 0x00AA}, {0x00B5, 0x00B5}, {0x00BA, 0x00BA}, {0x00C0, 0x00D6}, {0x00D8, 0x00F6}, {0x00F8, 0x02C1},
     {0x02C6, 0x02D1}, {0x02E0, 0x02E4}, {0x02EC, 0x02EC}, {0x02EE, 0x02EE}, {0x0370, 0x0374}, {0x0376, 0x0377},
     {0x037A, 0x037D}, {0x037F, 0x037F}, {0x0386, 0x0386}, {0x0388, 0x038A}, {0x038C, 0x038C}, {0x038E, 0x03A1},
@@ -83,7 +83,7 @@ const CharRange kLettersAndDigits[] = {
 };
 
 // Decimal digits above U+007F, in ascending order.
-const CharRange kDigits[] = {
+const CharRange DIGITS[] = {
     {0x0660, 0x0669}, {0x06F0, 0x06F9}, {0x07C0, 0x07C9}, {0x0966, 0x096F}, {0x09E6, 0x09EF}, {0x0A66, 0x0A6F},
     {0x0AE6, 0x0AEF}, {0x0B66, 0x0B6F}, {0x0BE6, 0x0BEF}, {0x0C66, 0x0C6F}, {0x0CE6, 0x0CEF}, {0x0D66, 0x0D6F},
     {0x0DE6, 0x0DEF}, {0x0E50, 0x0E59}, {0x0ED0, 0x0ED9}, {0x0F20, 0x0F29}, {0x1040, 0x1049}, {0x1090, 0x1099},
@@ -93,7 +93,7 @@ const CharRange kDigits[] = {
 };
 
 template <size_t N>
-bool InRanges(const CharRange (&ranges)[N], char16_t c) {
+bool in_ranges(const CharRange (&ranges)[N], char16_t c) {
     size_t lo = 0, hi = N;
     while (lo < hi) {
         size_t mid = (lo + hi) / 2;
@@ -111,6 +111,6 @@ bool sys_is_wide_space(char16_t c) {
            c == 0x3000;
 }
 
-bool sys_is_name_letter_or_digit(char16_t c) { return InRanges(kLettersAndDigits, c); }
+bool sys_is_name_letter_or_digit(char16_t c) { return in_ranges(LETTERS_AND_DIGITS, c); }
 
-bool sys_is_name_digit(char16_t c) { return InRanges(kDigits, c); }
+bool sys_is_name_digit(char16_t c) { return in_ranges(DIGITS, c); }

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <wctype.h>
 
-#include "platform/classify.h"
+#include "text/classify.h"
 
 bool sys_is_wide_space(char16_t c) {
     if (c <= 0xFF) return false;

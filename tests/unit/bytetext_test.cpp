@@ -4,6 +4,9 @@
 // capacity is reached.
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
 
 #include <random>
 #include <string>
@@ -46,23 +49,23 @@ std::u16string expected(const std::vector<uint8_t>& bytes, uint32_t format, bool
     return text;
 }
 
-std::vector<ByteTextPath> paths_here() {
-    std::vector<ByteTextPath> paths;
-    for (uint32_t p = 0; p < BYTETEXT_PATHS; ++p)
-        if (byte_text_path_supported(ByteTextPath(p))) paths.push_back(ByteTextPath(p));
+std::vector<SimdLevel> paths_here() {
+    std::vector<SimdLevel> paths;
+    for (uint32_t p = 0; p < SIMD_LEVELS; ++p)
+        if (simd_level_supported(SimdLevel(p))) paths.push_back(SimdLevel(p));
     return paths;
 }
 
 // shift: characters from an aligned start to the result's first, which the vector paths
 // meet by aligning their stores.
-void expect_text(ByteTextPath path, const std::vector<uint8_t>& bytes, uint32_t format, const std::string& what,
+void expect_text(SimdLevel path, const std::vector<uint8_t>& bytes, uint32_t format, const std::string& what,
                  size_t shift = 0) {
     std::vector<char16_t> storage(shift + CAP + GUARD, SENTINEL);
     char16_t* result = storage.data() + shift;
     bool fits;
     std::u16string want = expected(bytes, format, &fits);
     bool ok = write_byte_text_with(path, result, CAP, bytes.data(), bytes.size(), format);
-    std::string label = std::string(byte_text_path_name(path)) + " format " + std::to_string(format) + " n " +
+    std::string label = std::string(simd_level_name(path)) + " format " + std::to_string(format) + " n " +
                         std::to_string(bytes.size()) + " " + what + " shift " + std::to_string(shift);
     ASSERT_EQ(ok, fits) << label;
     size_t length = 0;
@@ -85,13 +88,13 @@ const uint32_t FORMATS[] = {0, 1, 2, 3, 4, 5, 6, 7, 0x80, 0x81, 0x82, 0x83, 0x84
 TEST(ByteText, EveryByteValueInEveryNotationOnEveryPath) {
     std::vector<uint8_t> all(256);
     for (int b = 0; b < 256; ++b) all[b] = uint8_t(b);
-    for (ByteTextPath path : paths_here())
+    for (SimdLevel path : paths_here())
         for (uint32_t format : FORMATS) expect_text(path, all, format, "all values");
 }
 
 TEST(ByteText, BlockEndsAndTailsOnEveryPath) {
     std::mt19937 random(12);
-    for (ByteTextPath path : paths_here())
+    for (SimdLevel path : paths_here())
         for (uint32_t format : FORMATS)
             for (size_t n = 1; n <= 80; ++n) {
                 std::vector<uint8_t> bytes(n);
@@ -104,7 +107,7 @@ TEST(ByteText, BlockEndsAndTailsOnEveryPath) {
 // and counts that end at each place in a block.
 TEST(ByteText, EveryPlaceOfTheResultOnEveryPath) {
     std::mt19937 random(34);
-    for (ByteTextPath path : paths_here())
+    for (SimdLevel path : paths_here())
         for (uint32_t format : FORMATS)
             for (size_t shift = 0; shift < 16; ++shift) {
                 std::vector<uint8_t> bytes(64 + random() % 64);
@@ -119,7 +122,7 @@ TEST(ByteText, TextsAtTheCapacityOnEveryPath) {
     const size_t counts[] = {2729, 2730, 2731, 3275, 3276, 3277, 4094, 4095, 4096};
     const uint8_t fills[] = {0x00, 0xFF, 9, 10, 99, 100, 127, 128, 0x9C, 0xF6};
     std::mt19937 random(34);
-    for (ByteTextPath path : paths_here())
+    for (SimdLevel path : paths_here())
         for (uint32_t format : FORMATS) {
             for (size_t n : counts) {
                 std::vector<uint8_t> bytes(n);
@@ -162,7 +165,7 @@ TEST(ByteText, EveryRunOfFourDecimalPieceKindsOnEveryPath) {
     de_bruijn(6, 4, 1, 1, a, order);
     for (int j = 0; j < 3; ++j) order.push_back(order[j]);
     std::mt19937 random(56);
-    for (ByteTextPath path : paths_here())
+    for (SimdLevel path : paths_here())
         for (uint32_t format : {0u, 3u, 4u})
             for (size_t offset = 0; offset < 12; ++offset) {
                 std::vector<uint8_t> bytes(offset, uint8_t(random()));
@@ -175,12 +178,77 @@ TEST(ByteText, EveryRunOfFourDecimalPieceKindsOnEveryPath) {
 }
 
 TEST(ByteText, ProcessorPathsAreOfferedByWhatItHas) {
-    EXPECT_TRUE(byte_text_path_supported(BYTETEXT_SCALAR));
-    EXPECT_TRUE(byte_text_path_supported(BYTETEXT_SSE2));
-    EXPECT_FALSE(byte_text_path_supported(BYTETEXT_PATHS));
+    EXPECT_TRUE(simd_level_supported(SIMD_SCALAR));
+    EXPECT_TRUE(simd_level_supported(SIMD_SSE2));
+    EXPECT_FALSE(simd_level_supported(SIMD_LEVELS));
     // The chosen path is one the processor runs, and no slower a path than it has unless forced.
-    ByteTextPath chosen = byte_text_chosen_path();
-    EXPECT_TRUE(byte_text_path_supported(chosen));
+    SimdLevel chosen = simd_level();
+    EXPECT_TRUE(simd_level_supported(chosen));
+}
+
+// The levels with the features each adds to the levels below it, as Linux names them in
+// /proc/cpuinfo ("pni" is SSE3, "abm" LZCNT), lowest first.
+struct Level {
+    const char* name;
+    std::vector<std::string> features;
+};
+const Level LEVELS[] = {
+    {"scalar", {}},
+    {"sse2", {"sse2"}},
+    {"ssse3", {"pni", "ssse3"}},
+    {"avx2", {"sse4_1", "sse4_2", "popcnt", "avx", "avx2"}},
+    {"avx512", {"bmi1", "bmi2", "abm", "avx512f", "avx512bw", "avx512vbmi", "avx512_vbmi2"}},
+};
+
+// The processor's feature flags by the system's own reading, with a space at each end;
+// empty where there is none to read (not Linux, or not its /proc).
+std::string cpu_flags() {
+    FILE* f = fopen("/proc/cpuinfo", "r");
+    if (!f) return "";
+    char line[8192];
+    std::string flags;
+    while (flags.empty() && fgets(line, sizeof line, f))
+        if (strncmp(line, "flags", 5) == 0) flags = std::string(" ") + strchr(line, ':') + " ";
+    fclose(f);
+    for (char& c : flags)
+        if (c == '\n' || c == ':') c = ' ';
+    return flags;
+}
+
+bool has_level(const std::string& flags, const Level& level) {
+    for (const Level* below = LEVELS; below <= &level; ++below)
+        for (const std::string& feature : below->features)
+            if (flags.find(" " + feature + " ") == std::string::npos) return false;
+    return true;
+}
+
+TEST(SimdChoice, TheProbeOffersEveryLevelTheProcessorHas) {
+    const std::string flags = cpu_flags();
+    if (flags.empty()) GTEST_SKIP() << "no /proc/cpuinfo to read the processor's features from";
+    for (uint32_t p = 0; p < SIMD_LEVELS; ++p) {
+        ASSERT_STREQ(simd_level_name(SimdLevel(p)), LEVELS[p].name);
+        if (has_level(flags, LEVELS[p])) {
+            EXPECT_TRUE(simd_level_supported(SimdLevel(p))) << LEVELS[p].name;
+        }
+    }
+}
+
+// ctest runs this once with BYTEHAUL_SIMD naming each level: where the processor has that
+// level, it is the one chosen; otherwise the best one it has.
+TEST(SimdChoice, AForcedLevelTakesEffect) {
+    const char* forced = getenv("BYTEHAUL_SIMD");
+    const std::string flags = cpu_flags();
+    const Level* best = nullptr;
+    const Level* wanted = nullptr;
+    for (const Level& level : LEVELS) {
+        const bool has = flags.empty() ? simd_level_supported(SimdLevel(&level - LEVELS)) : has_level(flags, level);
+        if (!has) continue;
+        best = &level;
+        if (forced && strcasecmp(forced, level.name) == 0) wanted = &level;
+    }
+    ASSERT_NE(best, nullptr);
+    EXPECT_STREQ(simd_level_name(simd_level()), (wanted ? wanted : best)->name)
+        << "BYTEHAUL_SIMD=" << (forced ? forced : "(not set)");
 }
 
 }  // namespace

@@ -80,15 +80,15 @@ Model split_by_rules(const std::u16string& text, uint32_t options) {
     return m;
 }
 
-std::vector<SplitPath> supported_paths() {
-    std::vector<SplitPath> paths;
-    for (uint32_t p = 0; p < SPLIT_PATHS; ++p)
-        if (split_path_supported(SplitPath(p))) paths.push_back(SplitPath(p));
+std::vector<SimdLevel> supported_paths() {
+    std::vector<SimdLevel> paths;
+    for (uint32_t p = 0; p < SIMD_LEVELS; ++p)
+        if (simd_level_supported(SimdLevel(p))) paths.push_back(SimdLevel(p));
     return paths;
 }
 
 // The text as held at the address given.
-void expect_rules_on(SplitPath path, const Model& want, const char16_t* text, uint32_t options,
+void expect_rules_on(SimdLevel path, const Model& want, const char16_t* text, uint32_t options,
                      const std::string& what) {
     capture_begin();
     int32_t got = split_arguments_with(path, text, options);
@@ -113,7 +113,7 @@ void expect_rules_on(SplitPath path, const Model& want, const char16_t* text, ui
 
 void expect_rules(const std::u16string& text, uint32_t options, const std::string& what) {
     Model want = split_by_rules(text, options);
-    for (SplitPath path : supported_paths())
+    for (SimdLevel path : supported_paths())
         expect_rules_on(path, want, text.c_str(), options, what + ", length " + std::to_string(text.size()));
 }
 
@@ -121,29 +121,49 @@ const uint32_t OPTION_SETS[] = {SPLIT_ON_COMMAS, SPLIT_ON_WHITESPACE, SPLIT_ON_W
                                 SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE, SPLIT_UPPERCASE};
 
 TEST(SplitBlocks, TextsMadeOfEveryKindOfBlock) {
-    const std::u16string pieces[] = {u"ab",
-                                     u"0x1f",
-                                     u",",
-                                     u" ",
-                                     u", ",
-                                     u" , ",
-                                     u"\t",
-                                     u"\"q r\"",
-                                     u"x\"",
-                                     u"\u00e4",
-                                     u"\u00a0",
-                                     u"\u3000",
-                                     std::u16string(70, u' '),
-                                     std::u16string(130, u'z'),
-                                     std::u16string(65, u','),
-                                     u"a,b,c,d,e,f,g,h"};
+    // Mixed blocks; blocks of ASCII alone, as the vector classifiers take them, with the
+    // characters at the edges of each class (controls around the white space, the
+    // neighbours of the letters); and, in blocks of their own, the edges above ASCII, which
+    // send a whole block to the character-by-character path.
+    const std::vector<std::u16string> piece_sets[] = {
+        {u"ab", u"0x1f", u",", u" ", u", ", u" , ", u"\t", u"\"q r\"", u"x\"", u"\u00e4", u"\u00a0", u"\u3000",
+         std::u16string(70, u' '), std::u16string(130, u'z'), std::u16string(65, u','), u"a,b,c,d,e,f,g,h"},
+        {u"\b",
+         u"\t",
+         u"\n",
+         u"\v",
+         u"\f",
+         u"\r",
+         u"\x0e",
+         u"\x1c",
+         u"\x1d",
+         u"\x1e",
+         u"\x1f",
+         u" ",
+         u",",
+         u"@",
+         u"[",
+         u"`",
+         u"{",
+         u"A",
+         u"Z",
+         u"a",
+         u"z",
+         u"@az{`AZ[",
+         u"\x7e",
+         std::u16string(70, u' '),
+         std::u16string(40, u'{')},
+        {u"\u007f", u"\u0080", u"\u0085", u"\u009f", u"\u00a0", u"\u00ff", u"\u0100", u"\u0101", u"\u017f", u"\u0180",
+         u"@[`{", u"az", u" ", u"\r", u","},
+    };
     std::mt19937 random(7);
-    for (int round = 0; round < 400; ++round) {
-        std::u16string text;
-        size_t target = random() % 3 == 0 ? 9000 : random() % 600;
-        while (text.size() < target) text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
-        for (uint32_t options : OPTION_SETS) expect_rules(text, options, "round " + std::to_string(round));
-    }
+    for (const std::vector<std::u16string>& pieces : piece_sets)
+        for (int round = 0; round < 400; ++round) {
+            std::u16string text;
+            size_t target = random() % 3 == 0 ? 9000 : random() % 600;
+            while (text.size() < target) text += pieces[random() % pieces.size()];
+            for (uint32_t options : OPTION_SETS) expect_rules(text, options, "round " + std::to_string(round));
+        }
 }
 
 // More arguments than the table holds, in blocks: the dropped ones still move the store on
@@ -205,7 +225,7 @@ TEST(SplitPageEnd, TextsEndingAtAnUnreadablePage) {
                                             SPLIT_ON_WHITESPACE | SPLIT_ON_COMMAS | SPLIT_UPPERCASE};
             for (uint32_t options : option_sets) {
                 Model want = split_by_rules(text, options);
-                for (SplitPath path : supported_paths())
+                for (SimdLevel path : supported_paths())
                     expect_rules_on(path, want, at, options, "page end, length " + std::to_string(length));
             }
         }

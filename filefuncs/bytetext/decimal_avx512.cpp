@@ -10,7 +10,7 @@
 #endif
 
 #include "filefuncs/bytetext/layout.h"
-#include "filefuncs/bytetext/paths.h"
+#include "filefuncs/bytetext/kernels.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ constexpr uint64_t EVEN_BYTES = 0x5555555555555555ull;
 // multiply and shift (m * 6554 >> 16 is m / 10 for 0 to 255), each register closed up by
 // one byte compress that keeps what each piece shows, then widened to characters.
 template <uint32_t Code>
-size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
+size_t decimal_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, size_t* done) {
     static constexpr CompressLayout layout = compress_layout(Code);
     static_assert(Code == 0 || layout.per_pass <= 24, "word 24 of first holds the spaces");
     const __m512i tenth = _mm512_set1_epi16(6554), k2559 = opaque_words(2559), k10 = opaque_words(10);
@@ -97,23 +97,14 @@ size_t variable_code(char16_t* out, size_t at, size_t cap, const uint8_t* bytes,
             at += size_t(__builtin_popcountll(keep));
         }
     }
-    size_t rest_done = 0;
-    at = scalar_variable(out, at, cap, bytes + i, n - i, Code, &rest_done);
-    *done = i + rest_done;
-    return at;
+    return scalar_decimal_rest(out, at, cap, bytes, i, n, Code, done);
 }
 
-size_t variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done) {
-    switch (code) {
-    case 3: return variable_code<3>(out, at, cap, bytes, n, done);
-    case 4: return variable_code<4>(out, at, cap, bytes, n, done);
-    default: return variable_code<0>(out, at, cap, bytes, n, done);
-    }
+size_t decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done) {
+    return with_decimal_code(code,
+                             [&](auto c) { return decimal_code<decltype(c)::value>(out, at, cap, bytes, n, done); });
 }
 
 }  // namespace
 
-// The notations of one piece length take AVX2's kernel: a byte permute over whole ZMM
-// registers was timed against it and did not beat it by the 5% that would pay for a
-// second kernel (bench/README.md).
-const ByteTextKernels AVX512_KERNELS = {nullptr, variable};
+const ByteTextKernels AVX512_KERNELS = {avx512_fixed, decimal};

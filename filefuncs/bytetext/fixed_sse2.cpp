@@ -2,11 +2,12 @@
 // a lane of its own (4 characters, or 8 for the prefixed notations) by unpacking digit
 // planes computed in bulk, and the lanes are stored overlapping, each piece's store
 // reaching into the next piece, whose own store then puts it right.
-#include <emmintrin.h>
-
+#define SIMD_NAMESPACE sse2
+#include "filefuncs/bytetext/generic/planes.h"
+#include "filefuncs/bytetext/kernels.h"
 #include "filefuncs/bytetext/layout.h"
-#include "filefuncs/bytetext/paths.h"
 
+namespace sse2 {
 namespace {
 
 using namespace bytetext;
@@ -62,10 +63,8 @@ void block(char16_t* out, __m128i x, bool lower) {
             quad[2 * h + 1] = _mm_unpackhi_epi16(pairs[h], space);
         }
     } else {
-        const __m128i zero_digit = _mm_set1_epi8('0');
-        __m128i d2 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 6), _mm_set1_epi8(0x03)), zero_digit);
-        __m128i d1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 3), _mm_set1_epi8(0x07)), zero_digit);
-        __m128i d0 = _mm_or_si128(_mm_and_si128(x, _mm_set1_epi8(0x07)), zero_digit);
+        __m128i d2, d1, d0;
+        octal_planes(x, &d2, &d1, &d0);
         const __m128i space = _mm_set1_epi8(' ');
         __m128i high[2] = {_mm_unpacklo_epi8(d2, d1), _mm_unpackhi_epi8(d2, d1)};
         __m128i low[2] = {_mm_unpacklo_epi8(d0, space), _mm_unpackhi_epi8(d0, space)};
@@ -107,5 +106,6 @@ void fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lo
 }
 
 }  // namespace
+}  // namespace sse2
 
-const ByteTextKernels SSE2_KERNELS = {fixed, nullptr};
+const ByteTextKernels SSE2_KERNELS = {sse2::fixed, nullptr};

@@ -1,6 +1,7 @@
 // Character classes the platform decides: white space above U+00FF, and the letters and
-// digits of environment variable names beyond ASCII. platform/win/ asks Windows and the C
-// runtime; platform/posix/ holds fixed tables from Unicode 14 in their place.
+// digits of environment variable names beyond ASCII. The text layer asks; each platform
+// answers: platform/win/ asks Windows and the C runtime, platform/posix/ holds fixed tables
+// from Unicode 14 in their place.
 #pragma once
 
 // c is above U+00FF and the platform's Unicode character-type classification marks it as

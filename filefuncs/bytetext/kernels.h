@@ -13,22 +13,25 @@ struct ByteTextKernels {
     // Pieces of codes 0, 3 and 4, from out + at on, while a piece still ends below cap;
     // returns where the next piece would go and sets *done to the bytes whose pieces were
     // written. Stores nothing at or past out + cap.
-    size_t (*variable)(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
-                       size_t* done);
+    size_t (*decimal)(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+                      size_t* done);
 };
 
-// Null members where the path has no kernel of its own for that kind of notation.
+// Null members where the level has no kernel of its own for that kind of notation.
 extern const ByteTextKernels SCALAR_KERNELS, SSE2_KERNELS, SSSE3_KERNELS, AVX2_KERNELS, AVX512_KERNELS;
 
 // The exact piece-by-piece writers every vector kernel finishes its tail with.
 void scalar_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
-size_t scalar_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
-                       size_t* done);
-
-// The decimal kernels of the paths without a compress (decimal_ssse3.cpp, decimal_avx2.cpp).
-size_t ssse3_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
+size_t scalar_decimal(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code,
                       size_t* done);
-size_t avx2_variable(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t n, uint32_t code, size_t* done);
+// The same for bytes[i..n), after a kernel's blocks wrote the pieces of those before i.
+size_t scalar_decimal_rest(char16_t* out, size_t at, size_t cap, const uint8_t* bytes, size_t i, size_t n,
+                           uint32_t code, size_t* done);
+
+// The kernels for the notations of one piece length of AVX2 (kernels_avx2.cpp) and AVX-512
+// (fixed_avx512.cpp), which takes AVX2's where its own does not pay.
+void avx2_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
+void avx512_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
 
 // Where a kernel's stores on a boundary of `boundary` bytes (16 or 32) begin: the reference
 // writes the first `start` pieces, and the stores then start `phase` characters (0 or 1)
@@ -43,9 +46,3 @@ StoreStart store_start(const char16_t* out, size_t width, size_t boundary, bool 
 
 // The reference: one table piece a byte, as the plug-in has always joined them.
 bool scalar_byte_text(char16_t* result, size_t cap, const uint8_t* bytes, size_t n, uint32_t format);
-
-// Processor features, probed once.
-struct CpuFeatures {
-    bool ssse3, avx2, avx512;  // avx512: F, BW, VBMI, VBMI2 and BMI2, with the state saved by the system
-};
-CpuFeatures probe_cpu();
