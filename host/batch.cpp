@@ -144,15 +144,10 @@ bool is_defined(const std::u16string& name) {
     return got > 0 || sys_last_error() != SYS_ERROR_ENVVAR_NOT_FOUND;
 }
 
-void skip_blanks(const std::u16string& s, size_t* i) {
-    while (*i < s.size() && text_is_space(s[*i])) ++*i;
-}
-
 int run_set(const std::u16string& rest) {
-    size_t eq = rest.find(u'='), b = 0, e = eq == std::u16string::npos ? 0 : eq;
-    skip_blanks(rest, &b);
-    while (e > b && text_is_space(rest[e - 1])) --e;
-    std::u16string name = rest.substr(b, e > b ? e - b : 0);
+    size_t eq = rest.find(u'='), b, e;
+    trim_bounds(rest, 0, eq == std::u16string::npos ? 0 : eq, &b, &e);
+    std::u16string name = rest.substr(b, e - b);
     if (name.empty()) {
         write_error_line(MSG_SET_SYNTAX);
         return 1;
@@ -262,9 +257,8 @@ int run_echo(const std::u16string& line) {
     size_t at = 0;
     skip_blanks(line, &at);
     std::u16string text = line.size() > at + 4 ? line.substr(at + 5) : u"";
-    size_t b = 0, e = text.size();
-    skip_blanks(text, &b);
-    while (e > b && text_is_space(text[e - 1])) --e;
+    size_t b, e;
+    trim_bounds(text, 0, text.size(), &b, &e);
     if (e - b <= 3) {  // commands are never echoed: "echo off" only says so
         std::u16string word = text.substr(b, e - b);
         if (equal_nocase(word, u"on") || equal_nocase(word, u"off")) return 0;

@@ -120,7 +120,7 @@ void fill_guard(GuardedBuffer& b, size_t from) {
 char16_t* guard_arm(GuardedBuffer& b, size_t cap, const std::u16string& text) {
     size_t room = room_for(cap, text);
     if (b.cap != cap || b.cells.size() < room + GUARD) {
-        b.cells.assign((room > cap ? room : cap) + GUARD, u'\0');
+        b.cells.assign(room + GUARD, u'\0');
         b.cap = cap;
         fill_guard(b, cap);
     }

@@ -5,18 +5,26 @@
 #include "text/chars.h"
 
 // Every line passes through these several times: they copy once, what they keep.
-namespace {
-size_t skip_space(const std::u16string& s, size_t i) {
-    while (i < s.size() && text_is_space(s[i])) ++i;
-    return i;
+void skip_blanks(const std::u16string& s, size_t* i) {
+    while (*i < s.size() && text_is_space(s[*i])) ++*i;
 }
-}  // namespace
 
-std::u16string trim_left(const std::u16string& s) { return s.substr(skip_space(s, 0)); }
+void trim_bounds(const std::u16string& s, size_t from, size_t to, size_t* begin, size_t* end) {
+    skip_blanks(s, &from);
+    while (to > from && text_is_space(s[to - 1])) --to;
+    *begin = from;
+    *end = to;
+}
+
+std::u16string trim_left(const std::u16string& s) {
+    size_t b = 0;
+    skip_blanks(s, &b);
+    return s.substr(b);
+}
 
 std::u16string trim(const std::u16string& s) {
-    size_t b = skip_space(s, 0), e = s.size();
-    while (e > b && text_is_space(s[e - 1])) --e;
+    size_t b, e;
+    trim_bounds(s, 0, s.size(), &b, &e);
     return s.substr(b, e - b);
 }
 
@@ -28,10 +36,13 @@ bool equal_nocase(const std::u16string& a, const std::u16string& b) {
 }
 
 void split_word(const std::u16string& s, std::u16string* word, std::u16string* rest) {
-    size_t b = skip_space(s, 0), e = b;
+    size_t b = 0;
+    skip_blanks(s, &b);
+    size_t e = b;
     while (e < s.size() && !text_is_space(s[e])) ++e;
     word->assign(s, b, e - b);
-    rest->assign(s, skip_space(s, e), std::u16string::npos);
+    skip_blanks(s, &e);
+    rest->assign(s, e, std::u16string::npos);
 }
 
 std::vector<std::u16string> split_commas(const std::u16string& s) {

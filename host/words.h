@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+// Moves *i past the white space that stands there.
+void skip_blanks(const std::u16string& s, size_t* i);
+// The bounds of s[from, to) without the white space at either end.
+void trim_bounds(const std::u16string& s, size_t from, size_t to, size_t* begin, size_t* end);
 std::u16string trim(const std::u16string& s);
 std::u16string trim_left(const std::u16string& s);
 bool equal_nocase(const std::u16string& a, const std::u16string& b);

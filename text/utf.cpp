@@ -148,3 +148,15 @@ size_t utf8_to_utf16_length(const char* s) {
     }
     return n;
 }
+
+size_t wtf8_decode(const char* s, char16_t* out) {
+    size_t n = 0;
+    while (*s) {
+        char16_t units[2];
+        size_t k;
+        s += wtf8_next(s, units, &k);
+        for (size_t j = 0; out && j < k; ++j) out[n + j] = units[j];
+        n += k;
+    }
+    return n;
+}

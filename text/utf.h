@@ -24,3 +24,6 @@ size_t wtf8_from_utf16(const char16_t* s, size_t n, char* out, size_t cap);
 // Decodes the character at s (NUL-terminated, *s not NUL) into one or two units of out;
 // returns the bytes used (at least 1) and sets *units.
 size_t wtf8_next(const char* s, char16_t out[2], size_t* units);
+// Decodes the NUL-terminated s into out, which must hold what it gives (no NUL added);
+// with a null out only counts. Returns the units.
+size_t wtf8_decode(const char* s, char16_t* out);

@@ -266,23 +266,9 @@ uint32_t get_env(const char16_t* name, char16_t* buf, uint32_t cap) {
         last_error = 0;
         return uint32_t(len);
     }
-    size_t need = 0;
-    char16_t units[2];
-    size_t k;
-    for (const char* p = value; *p; need += k) {
-        if (static_cast<unsigned char>(*p) < 0x80) k = 1, ++p;
-        else p += wtf8_next(p, units, &k);
-    }
+    size_t need = wtf8_decode(value, nullptr);
     if (need + 1 > cap) return uint32_t(need + 1 > UINT32_MAX ? UINT32_MAX : need + 1);
-    size_t o = 0;
-    for (const char* p = value; *p;) {
-        if (static_cast<unsigned char>(*p) < 0x80) {
-            buf[o++] = char16_t(*p++);
-            continue;
-        }
-        p += wtf8_next(p, units, &k);
-        for (size_t j = 0; j < k; ++j) buf[o++] = units[j];
-    }
+    size_t o = wtf8_decode(value, buf);
     buf[o] = 0;
     last_error = 0;
     return uint32_t(o);
