@@ -49,6 +49,46 @@ bool system_file_size(const std::u16string& path, uint64_t* size, std::u16string
 // when either does not exist.
 bool system_same_file(const std::u16string& a, const std::u16string& b, bool* same, std::u16string* error);
 
+// What a path names.
+enum PathKind { PATH_NONE, PATH_FILE, PATH_FOLDER };
+PathKind system_path_kind(const std::u16string& path);
+struct FolderEntry {
+    std::u16string name;  // the name alone, without the folder
+    bool folder;
+};
+// The entries of a folder, "." and ".." left out, in the system's order.
+bool system_list_folder(const std::u16string& folder, std::vector<FolderEntry>* entries, std::u16string* error);
+// Whether the system's file names compare without regard to case (wildcards follow it).
+bool system_names_fold_case();
+// Removes a file; a folder is refused with a reason of the system's.
+bool system_delete_file(const std::u16string& path, std::u16string* error);
+// The whole environment of the process, as name and value.
+struct EnvironmentEntry {
+    std::u16string name, value;
+};
+void system_environment(std::vector<EnvironmentEntry>* entries);
+
+// Redirection: standard output (1) or standard error (2) switched for one command, so
+// that everything written through the process's standard handles follows, the plug-in's
+// output too. NUL names the null device on every build.
+struct SavedStream {
+    int stream;      // 0: nothing saved
+    uint64_t saved;  // the handle or descriptor the stream had
+};
+bool system_redirect_to_file(int stream, const std::u16string& path, bool append, SavedStream* saved,
+                             std::u16string* error);
+// The stream made a copy of other (2>&1).
+bool system_redirect_to_stream(int stream, int other, SavedStream* saved, std::u16string* error);
+// Puts the stream back as it was and closes what the redirection opened.
+void system_restore_stream(SavedStream* saved);
+
+// Ctrl-C: from the call on, an interrupt no longer ends the process but is noted here.
+void system_watch_interrupt();
+// Whether Ctrl-C came since the last call; the note is cleared.
+bool system_take_interrupt();
+// Ends the process at once with code (a reader that has gone wants nothing more).
+[[noreturn]] void system_exit_now(int code);
+
 // The plug-in library.
 struct LoadedLibrary {
     void* module;  // null when not loaded

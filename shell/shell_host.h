@@ -38,6 +38,13 @@ TAKECMD_API size_t shell_expand(const char16_t* in, char16_t* out, size_t cap);
 TAKECMD_API void shell_set_lf_line_ends(bool lf);
 // Writes text to a standard handle; false when the system refused the write.
 TAKECMD_API bool shell_write_text(void* handle, const char16_t* text, size_t n);
+// Standard output is gathered and written a buffer at a time; this writes what is
+// gathered. A write to standard error, or to any handle other than standard output,
+// first writes what standard output has gathered, so the two stay in order.
+TAKECMD_API void shell_flush_output(void);
+// The system's error code of the first failed write (0 none): a reader that has gone
+// (a broken pipe) is told apart from a full disk by it.
+TAKECMD_API uint32_t shell_output_failure_code(void);
 // Which standard stream a write failed on first since the start: 0 none, 1 output, 2 error.
 TAKECMD_API int shell_output_failure(void);
 }
