@@ -1,4 +1,4 @@
-// Variable expansion of the stand-in shell: %NAME%, %NAME, %[NAME], %0-%9, %?, %% and
+// Variable expansion of the stand-in shell: %NAME%, %NAME, %[NAME], %0-%9, %*, %#, %?, %% and
 // variable functions %@NAME[ARGS], innermost first. Internal variables set by the host
 // come before the environment; unset _batch, _transient and _pipe read as 0.
 #include <string.h>
@@ -11,7 +11,7 @@ namespace {
 
 const size_t NAME_CAP = 256;
 const int MAX_INTERNALS = 48;
-const int MAX_DEPTH = 8;
+const int MAX_DEPTH = SHELL_FUNCTION_NESTING_MAX;
 const size_t VALUE_CAP = SHELL_EXPAND_MAX + 1;
 
 struct Internal {
@@ -66,13 +66,7 @@ Internal* find_internal(const char16_t* name) {
     return nullptr;
 }
 
-// Beyond ASCII a name goes on over the letters and digits that INC and DEC take in a
-// variable's name (the platform's classification), so that %NAME reaches every variable
-// they can count.
-bool is_name_char(char16_t c) {
-    if (c < 0x80) return text_is_alpha(c) || text_is_digit(c) || c == u'_' || c == u'$';
-    return sys_is_name_letter_or_digit(c);
-}
+bool is_name_char(char16_t c) { return shell_is_name_char(c); }
 
 bool reads_as_zero(const char16_t* name) {
     return text_equal_nocase(name, u"_batch") || text_equal_nocase(name, u"_transient") ||
@@ -171,7 +165,7 @@ size_t expand_level(const char16_t* in, Sink& s, int depth) {
                 continue;
             }
             p = q + used;
-        } else if (text_is_digit(*q) || *q == u'?') {
+        } else if (text_is_digit(*q) || *q == u'?' || *q == u'*' || *q == u'#') {
             put_variable(s, q, 1);
             p = q + 1;
         } else if (is_name_char(*q)) {
@@ -189,6 +183,14 @@ size_t expand_level(const char16_t* in, Sink& s, int depth) {
 }  // namespace
 
 extern "C" {
+
+// Beyond ASCII a name goes on over the letters and digits that INC and DEC take in a
+// variable's name (the platform's classification), so that %NAME reaches every variable
+// they can count.
+bool shell_is_name_char(char16_t c) {
+    if (c < 0x80) return text_is_alpha(c) || text_is_digit(c) || c == u'_' || c == u'$';
+    return sys_is_name_letter_or_digit(c);
+}
 
 bool shell_set_internal(const char16_t* name, const char16_t* value) {
     if (!name || text_len_bounded(name, NAME_CAP) >= NAME_CAP || !name[0]) return false;

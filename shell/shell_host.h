@@ -19,7 +19,12 @@ enum shell_fault {
 // at: the text from the '%' of the faulty reference to the end of its level's text.
 typedef void (*shell_fault_handler)(int fault, const char16_t* at);
 
+// How deeply variable functions may nest in one another.
+enum { SHELL_FUNCTION_NESTING_MAX = 8 };
+
 extern "C" {
+// Whether c may stand in a variable's or a function's name after '%' or '%@'.
+TAKECMD_API bool shell_is_name_char(char16_t c);
 // Sets an internal variable (names compare without regard to case); a null value removes it.
 // Returns false when the table is full or the name is too long.
 TAKECMD_API bool shell_set_internal(const char16_t* name, const char16_t* value);

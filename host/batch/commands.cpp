@@ -1,0 +1,309 @@
+// The commands bhsh carries out itself, and the one table of every command it knows.
+#include "host/batch/commands.h"
+
+#include "host/batch/arith.h"
+#include "host/batch/functions.h"
+#include "host/batch/run.h"
+#include "host/messages.h"
+#include "host/output.h"
+#include "host/plugin_link.h"
+#include "host/system.h"
+#include "host/words.h"
+#include "platform/platform.h"
+#include "shell/shell_host.h"
+#include "text/chars.h"
+
+namespace {
+
+bool has_expansion(const std::u16string& s) { return s.find(u'%') != std::u16string::npos; }
+
+// echo prints everything after the one blank that ends the word "echo".
+int run_echo(const std::u16string& line, const std::u16string&) {
+    size_t at = 0;
+    skip_blanks(line, &at);
+    std::u16string text = line.size() > at + 4 ? line.substr(at + 5) : u"";
+    size_t b, e;
+    trim_bounds(text, 0, text.size(), &b, &e);
+    if (e - b <= 3) {  // commands are never echoed: "echo off" only says so
+        std::u16string word = text.substr(b, e - b);
+        if (equal_nocase(word, u"on") || equal_nocase(word, u"off")) return 0;
+    }
+    write_out_line(text);
+    return 0;
+}
+
+bool is_switch(const std::u16string& word, const char16_t* name) { return equal_nocase(word, name); }
+
+// SET /A's form: NAME=, NAME+=, NAME-= or NAME*=, then the expression.
+struct Assignment {
+    std::u16string name, expression;
+    char16_t op;  // 0 for a plain '='
+};
+
+bool read_assignment(const std::u16string& text, Assignment* a) {
+    size_t eq = text.find(u'=');
+    if (eq == std::u16string::npos) return false;
+    size_t name_end = eq;
+    a->op = 0;
+    if (eq > 0 && (text[eq - 1] == u'+' || text[eq - 1] == u'-' || text[eq - 1] == u'*')) a->op = text[--name_end];
+    a->name = trim(text.substr(0, name_end));
+    a->expression = text.substr(eq + 1);
+    return !a->name.empty();
+}
+
+bool variable_number(const std::u16string& name, int64_t* value, std::u16string* message) {
+    static char16_t text[SHELL_EXPAND_MAX + 1];
+    sys_set_last_error(0);
+    uint32_t n = sys_get_env(name.c_str(), text, SHELL_EXPAND_MAX + 1);
+    if (n == 0 || n > SHELL_EXPAND_MAX) {
+        *value = 0;
+        return true;
+    }
+    std::u16string v = trim(std::u16string(text, n));
+    if (parse_number(v, value)) return true;
+    *message = text_of(MSG_VARIABLE_NOT_NUMBER, name, v);
+    return false;
+}
+
+bool set_variable(const std::u16string& name, const char16_t* value) {
+    // An empty value removes the variable; removing one that is not there is no failure.
+    if (sys_set_env(name.c_str(), *value ? value : nullptr) ||
+        (!*value && sys_last_error() == SYS_ERROR_ENVVAR_NOT_FOUND))
+        return true;
+    write_error_line(text_of(MSG_SET_FAILED, name, system_error_text(sys_last_error())));
+    return false;
+}
+
+int run_set_arithmetic(const std::u16string& text) {
+    Assignment a;
+    if (!read_assignment(text, &a)) {
+        stop_run(MSG_SET_A_SYNTAX);
+        return 1;
+    }
+    int64_t value, old = 0;
+    std::u16string message;
+    if (!arith_evaluate(a.expression, variable_number, &value, &message) ||
+        (a.op && !variable_number(a.name, &old, &message))) {
+        stop_run(message);
+        return 1;
+    }
+    bool overflow = (a.op == u'+' && __builtin_add_overflow(old, value, &value)) ||
+                    (a.op == u'-' && __builtin_sub_overflow(old, value, &value)) ||
+                    (a.op == u'*' && __builtin_mul_overflow(old, value, &value));
+    if (overflow) {
+        stop_run(text_of(MSG_SET_A_RANGE, a.name));
+        return 1;
+    }
+    return set_variable(a.name, number_text(value).c_str()) ? 0 : 1;
+}
+
+int run_set(const std::u16string&, const std::u16string& rest) {
+    std::u16string first, after;
+    split_word(rest, &first, &after);
+    if (is_switch(first, u"/a")) return run_set_arithmetic(after);
+    size_t eq = rest.find(u'=');
+    std::u16string name = trim(rest.substr(0, eq == std::u16string::npos ? 0 : eq));
+    if (name.empty()) {
+        stop_run(MSG_SET_SYNTAX);
+        return 1;
+    }
+    if (shell_get_internal(name.c_str())) {
+        write_error_line(text_of(MSG_SET_INTERNAL, name));
+        return 1;
+    }
+    return set_variable(name, rest.c_str() + eq + 1) ? 0 : 1;
+}
+
+std::u16string check_set(const std::u16string& written) {
+    std::u16string first, after;
+    split_word(written, &first, &after);
+    if (is_switch(first, u"/a")) {
+        Assignment a;
+        if (!read_assignment(after, &a)) return MSG_SET_A_SYNTAX;
+        return u"";
+    }
+    size_t eq = written.find(u'=');
+    if (eq == std::u16string::npos && !has_expansion(written)) return MSG_SET_SYNTAX;
+    if (eq != std::u16string::npos && trim(written.substr(0, eq)).empty()) return MSG_SET_SYNTAX;
+    return u"";
+}
+
+// Words parted by blanks, one pair of quotes taken off each.
+std::vector<std::u16string> names_of(const std::u16string& s) {
+    std::vector<std::u16string> names;
+    size_t i = 0;
+    for (;;) {
+        skip_blanks(s, &i);
+        if (i == s.size()) return names;
+        std::u16string name;
+        bool quoted = false;
+        for (; i < s.size() && (quoted || !text_is_space(s[i])); ++i) {
+            if (s[i] == u'"') quoted = !quoted;
+            else name += s[i];
+        }
+        names.push_back(name);
+    }
+}
+
+// A name DEL refuses whatever the files are: a wildcard, and on Windows a switch.
+std::u16string refused_name(const std::u16string& name) {
+    if (name.find_first_of(u"*?") != std::u16string::npos) return text_of(MSG_DEL_WILDCARD, name);
+    if (system_names_fold_case() && !name.empty() && name[0] == u'/') return text_of(MSG_DEL_SWITCH, name);
+    return u"";
+}
+
+int run_del(const std::u16string&, const std::u16string& rest) {
+    std::vector<std::u16string> names = names_of(rest);
+    if (names.empty()) {
+        stop_run(text_of(MSG_MISSING_NAME, u"del"));
+        return 1;
+    }
+    for (const std::u16string& n : names) {
+        std::u16string refused = refused_name(n);
+        if (!refused.empty()) {
+            stop_run(refused);
+            return 1;
+        }
+    }
+    int status = 0;
+    for (const std::u16string& n : names) {
+        std::u16string error;
+        if (system_path_kind(n) == PATH_FOLDER) error = MSG_IS_A_FOLDER_REASON;
+        if (error.empty() && system_delete_file(n, &error)) continue;
+        write_error_line(text_of(MSG_DEL_FAILED, n, error));
+        status = 1;
+    }
+    return status;
+}
+
+std::u16string check_del(const std::u16string& written) {
+    std::vector<std::u16string> names = names_of(written);
+    if (names.empty()) return text_of(MSG_MISSING_NAME, u"del");
+    for (const std::u16string& n : names)
+        if (!has_expansion(n) && !refused_name(n).empty()) return refused_name(n);
+    return u"";
+}
+
+std::u16string record_text(const char16_t* s) {
+    if (!s) return MSG_RECORD_NONE;
+    return std::u16string(s, text_len_bounded(s, 4096));
+}
+
+int run_plugin_info(const std::u16string&, const std::u16string&) {
+    const PluginInfo* r = plugin_record();
+    if (!r) return 1;
+    std::u16string version = number_text(r->major) + u"." + number_text(r->minor) + u"." + number_text(r->build);
+    write_out(text_of(MSG_RECORD, record_text(r->name), version, record_text(r->description), record_text(r->author),
+                      record_text(r->email), record_text(r->web_page), record_text(r->functions)));
+    return 0;
+}
+
+int run_usage(const std::u16string&, const std::u16string& rest) {
+    std::u16string name = trim(rest);
+    if (name.empty()) {
+        write_error_line(text_of(MSG_MISSING_NAME, u"usage"));
+        return 1;
+    }
+    PluginCall call = plugin_call_usage(name);
+    if (!call.fault.empty()) write_error_line(call.fault);
+    if (call.code == 0) {
+        if (call.fault.empty()) write_error_line(text_of(MSG_NO_USAGE, name));
+        return 1;
+    }
+    std::u16string text = call.result;
+    if (text.empty() || text.back() != u'\n') text += u"\r\n";
+    write_out(text);
+    return 0;
+}
+
+// The list of what bhsh serves, from its tables; the plug-in's names from its record.
+void write_help_list() {
+    size_t count;
+    const Command* commands = commands_table(&count);
+    std::u16string text = MSG_HELP_COMMANDS;
+    for (size_t k = 0; k < count; ++k) text += u"  " + std::u16string(commands[k].form) + u"\r\n";
+    text += text_of(MSG_HELP_KEYWORDS, LANGUAGE_KEYWORDS);
+    const HostFunction* functions = host_functions(&count);
+    text += MSG_HELP_FUNCTIONS;
+    for (size_t k = 0; k < count; ++k) text += u"  " + std::u16string(functions[k].form) + u"\r\n";
+    write_out(text);
+    write_out_line(text_of(MSG_HELP_PLUGIN, plugin_names()));
+}
+
+int run_help(const std::u16string&, const std::u16string& rest) {
+    std::u16string name = trim(rest);
+    if (name.empty()) {
+        write_help_list();
+        return 0;
+    }
+    if (plugin_call_help(name).code == 0) {
+        write_error_line(text_of(MSG_NO_HELP, name));
+        return 1;
+    }
+    return 0;
+}
+
+std::u16string check_nothing_after(const std::u16string& written) {
+    return trim(written).empty() ? u"" : text_of(MSG_UNEXPECTED_TEXT, trim(written));
+}
+
+std::u16string check_label(const std::u16string& written) {
+    return trim(written).empty() ? std::u16string(MSG_MISSING_LABEL) : u"";
+}
+
+std::u16string check_name(const std::u16string& written) {
+    return trim(written).empty() ? std::u16string(MSG_MISSING_FILE) : u"";
+}
+
+// An exit code written out must be one every system passes on whole.
+std::u16string check_exit_code(const std::u16string& written) {
+    std::u16string text = trim(written);
+    int64_t v;
+    if (text.empty() || has_expansion(text) || (parse_number(text, &v) && v >= 0 && v <= 255)) return u"";
+    return text_of(MSG_BAD_EXIT_CODE, text);
+}
+
+std::u16string check_number(const std::u16string& written) {
+    std::u16string text = trim(written);
+    int64_t v;
+    if (text.empty() || has_expansion(text) || parse_number(text, &v)) return u"";
+    return text_of(MSG_BAD_NUMBER, text);
+}
+
+const Command commands[] = {
+    {u"echo", run_echo, nullptr, JUMP_NONE, u"echo TEXT"},
+    {u"set", run_set, check_set, JUMP_NONE, u"set NAME=VALUE, set /a NAME=EXPRESSION (also +=, -=, *=)"},
+    {u"goto", command_goto, check_label, JUMP_GOTO, u"goto LABEL"},
+    {u"gosub", command_gosub, check_label, JUMP_GOSUB, u"gosub LABEL [ARGS], :LABEL [PARAMS]"},
+    {u"return", command_return, check_number, JUMP_NONE, u"return [N]"},
+    {u"call", command_call, check_name, JUMP_NONE, u"call FILE [ARGS]"},
+    {u"quit", command_quit, check_exit_code, JUMP_NONE, u"quit [N]"},
+    {u"cancel", command_cancel, check_exit_code, JUMP_NONE, u"cancel [N]"},
+    {u"exit", command_exit, check_exit_code, JUMP_NONE, u"exit [N]"},
+    {u"leave", command_leave, check_nothing_after, JUMP_LOOP, u"leave"},
+    {u"iterate", command_iterate, check_nothing_after, JUMP_LOOP, u"iterate"},
+    {u"setlocal", command_setlocal, check_nothing_after, JUMP_NONE, u"setlocal"},
+    {u"endlocal", command_endlocal, check_nothing_after, JUMP_NONE, u"endlocal"},
+    {u"shift", command_shift, check_number, JUMP_NONE, u"shift [N]"},
+    {u"del", run_del, check_del, JUMP_NONE, u"del FILE..."},
+    {u"help", run_help, nullptr, JUMP_NONE, u"help [NAME]"},
+    {u"usage", run_usage, nullptr, JUMP_NONE, u"usage NAME"},
+    {u"plugin", run_plugin_info, check_nothing_after, JUMP_NONE, u"plugin"},
+};
+
+}  // namespace
+
+const char16_t* const LANGUAGE_KEYWORDS =
+    u"rem, :label, if [not] CONDITION COMMAND [else COMMAND], ( ... ), &, iff ... then, elseiff, else,\r\n"
+    u"  endiff, do ... enddo, > >> 2> 2>> >& 2>&1, ^";
+
+const Command* find_command(const std::u16string& name) {
+    for (const Command& c : commands)
+        if (equal_nocase(name, c.name)) return &c;
+    return nullptr;
+}
+
+const Command* commands_table(size_t* count) {
+    *count = sizeof commands / sizeof commands[0];
+    return commands;
+}
