@@ -76,8 +76,6 @@
 #define MSG_FILESIZE_FAILED u"Cannot tell the size of \"%s\": %s"
 #define MSG_SAMEFILE_SYNTAX u"Syntax: @samefile[PATH1,PATH2]"
 #define MSG_SAMEFILE_FAILED u"Cannot compare \"%s\" with \"%s\": %s"
-#define MSG_EVAL_SYNTAX u"Syntax: @eval[N + N - N ...] with whole numbers; not \"%s\""
-#define MSG_EVAL_RANGE u"Out of range: %s"
 
 // Arithmetic: @eval and set /a
 #define MSG_ARITH_EMPTY u"Nothing to evaluate"
