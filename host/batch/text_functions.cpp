@@ -110,17 +110,17 @@ std::u16string character_text(uint32_t code) {
 // [-][0]WIDTH in decimal. The 0 flag goes with right alignment only: zeros after a text
 // would read as part of it. The zeros go before the text as it stands, a sign included, as
 // the text is not taken for a number.
-bool read_format(const std::u16string& spec, bool* left, bool* zeros, size_t* width) {
+bool read_format(const std::u16string& layout, bool* left, bool* zeros, size_t* width) {
     size_t i = 0;
-    *left = i < spec.size() && spec[i] == u'-';
+    *left = i < layout.size() && layout[i] == u'-';
     if (*left) ++i;
-    *zeros = spec.size() - i > 1 && spec[i] == u'0';
+    *zeros = layout.size() - i > 1 && layout[i] == u'0';
     if (*zeros) ++i;
-    if (i == spec.size()) return false;
+    if (i == layout.size()) return false;
     uint64_t w = 0;
-    for (; i < spec.size(); ++i) {
-        if (!text_is_digit(spec[i])) return false;
-        w = w * 10 + (spec[i] - u'0');
+    for (; i < layout.size(); ++i) {
+        if (!text_is_digit(layout[i])) return false;
+        w = w * 10 + (layout[i] - u'0');
         if (w > MAX_FORMAT_WIDTH) return false;
     }
     *width = size_t(w);
@@ -254,13 +254,13 @@ FunctionOutcome function_ascii(const std::u16string& args, std::u16string* resul
 }
 
 FunctionOutcome function_format(const std::u16string& args, std::u16string* result) {
-    std::u16string spec, text;
-    if (!split_leading(args, 1, &spec, &text))
+    std::u16string layout, text;
+    if (!split_leading(args, 1, &layout, &text))
         return stop(text_of(MSG_FUNCTION_ARGUMENTS, u"@format", u"2", args), result);
     bool left, zeros;
     size_t width;
-    if (!read_format(spec, &left, &zeros, &width))
-        return stop(text_of(MSG_FORMAT_WIDTH, std::to_string(MAX_FORMAT_WIDTH), spec), result);
+    if (!read_format(layout, &left, &zeros, &width))
+        return stop(text_of(MSG_FORMAT_WIDTH, std::to_string(MAX_FORMAT_WIDTH), layout), result);
     if (text.size() >= width) return done(text, result);
     std::u16string padding(width - text.size(), zeros ? u'0' : u' ');
     return done(left ? text + padding : padding + text, result);
