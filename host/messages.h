@@ -76,5 +76,30 @@
 #define MSG_FILESIZE_FAILED u"Cannot tell the size of \"%s\": %s"
 #define MSG_SAMEFILE_SYNTAX u"Syntax: @samefile[PATH1,PATH2]"
 #define MSG_SAMEFILE_FAILED u"Cannot compare \"%s\" with \"%s\": %s"
-#define MSG_EVAL_SYNTAX u"Syntax: @eval[N + N - N ...] with whole numbers; not \"%s\""
-#define MSG_EVAL_RANGE u"Out of range: %s"
+
+// Arithmetic: @eval and set /a
+#define MSG_ARITH_EMPTY u"Nothing to evaluate"
+#define MSG_ARITH_NUMBER_AT_END u"A number is missing at the end of \"%s\""
+#define MSG_ARITH_NUMBER_BEFORE u"A number is missing before \"%s\" in \"%s\""
+#define MSG_ARITH_OPERATOR_BEFORE u"An operator is missing before \"%s\" in \"%s\""
+#define MSG_ARITH_UNCLOSED u"Unclosed parenthesis in \"%s\""
+#define MSG_ARITH_UNOPENED u"\")\" without \"(\" in \"%s\""
+#define MSG_ARITH_NOT_ARITHMETIC u"Not arithmetic: \"%s\" in \"%s\""
+#define MSG_ARITH_TOO_DEEP u"Nested more than %s deep: \"%s\""
+#define MSG_ARITH_RANGE u"Out of the 64-bit range: %s"
+#define MSG_ARITH_DIVISION_BY_ZERO u"Division by zero: %s"
+#define MSG_ARITH_NOT_WHOLE u"%s is not a whole number; \\ gives the whole part and MOD the remainder"
+#define MSG_ARITH_NEGATIVE_POWER u"A negative power is not a whole number: %s"
+#define MSG_EVAL_EQUALS \
+    u"@eval's \"%s\" form (a base or precision after =) is not supported; for another base use @convert[10,16,N]"
+
+// The text functions
+#define MSG_FUNCTION_ARGUMENTS u"%s takes %s arguments separated by commas, not \"%s\""
+#define MSG_FUNCTION_NOT_NUMBER u"%s takes a number, not \"%s\""
+#define MSG_FUNCTION_NEGATIVE u"%s takes no negative number: %s"
+#define MSG_CHAR_RANGE u"@char takes a character code from 1 to 0x10FFFF outside 0xD800-0xDFFF, not %s"
+#define MSG_ASCII_EMPTY u"@ascii needs a character"
+#define MSG_FORMAT_WIDTH u"@format takes a width from 0 to %s, after an optional - and 0, not \"%s\""
+#define MSG_CONVERT_BASE u"@convert takes bases from 2 to 36, not %s"
+#define MSG_CONVERT_DIGITS u"@convert: \"%s\" is not a number in base %s"
+#define MSG_CONVERT_RANGE u"@convert: %s in base %s is out of the 64-bit range"

@@ -1,18 +1,18 @@
-// The host's own variable functions: the shell's @fileopen, @fileclose, @fileseek,
-// @filesize, @words and @eval, and @samefile, which is the host's alone. Only handles this
-// host opened may be closed, so a batch file cannot close the host's own standard streams
-// by mistake.
+// The host's own variable functions: the shell's @fileopen, @fileclose, @fileseek and
+// @filesize, and @samefile, which is the host's alone. Only handles this host opened may
+// be closed, so a batch file cannot close the host's own standard streams by mistake.
 #include "host/shell_files.h"
 
 #include <stdint.h>
 
 #include <vector>
 
+#include "host/batch/arith.h"
+#include "host/batch/text_functions.h"
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/system.h"
 #include "host/words.h"
-#include "text/chars.h"
 
 namespace {
 
@@ -115,40 +115,22 @@ FileFunctionOutcome same_file(const std::u16string& args, std::u16string* result
     return FILE_FUNCTION_DONE;
 }
 
-// Words as @BYTESTOW takes its values: parted by white space and commas.
-FileFunctionOutcome count_words(const std::u16string& args, std::u16string* result) {
-    int64_t n = 0;
-    bool in_word = false;
-    for (char16_t c : args) {
-        bool parts = c == u',' || text_is_space(c);
-        if (!parts && !in_word) ++n;
-        in_word = !parts;
-    }
-    *result = number_text(n);
-    return FILE_FUNCTION_DONE;
-}
+// Until the batch runner reads the functions' table, the arithmetic and text functions
+// are served here, a refusal reported as a file function's failure.
+struct BatchFunction {
+    const char16_t* name;
+    FunctionRun run;
+};
+const BatchFunction batch_functions[] = {
+    {u"eval", function_eval},       {u"len", function_len},   {u"left", function_left},   {u"right", function_right},
+    {u"instr", function_instr},     {u"word", function_word}, {u"words", function_words}, {u"upper", function_upper},
+    {u"lower", function_lower},     {u"char", function_char}, {u"ascii", function_ascii}, {u"format", function_format},
+    {u"convert", function_convert},
+};
 
-// Whole numbers joined by + and -, from left to right.
-FileFunctionOutcome evaluate(const std::u16string& args, std::u16string* result) {
-    int64_t sum = 0;
-    char16_t op = u'+';
-    size_t i = 0;
-    for (;;) {
-        while (i < args.size() && text_is_space(args[i])) ++i;
-        size_t start = i;
-        if (i < args.size() && (args[i] == u'-' || args[i] == u'+')) ++i;
-        while (i < args.size() && !text_is_space(args[i]) && args[i] != u'+' && args[i] != u'-') ++i;
-        int64_t v;
-        if (!parse_number(args.substr(start, i - start), &v)) return failed(text_of(MSG_EVAL_SYNTAX, args), result);
-        if (op == u'+' ? __builtin_add_overflow(sum, v, &sum) : __builtin_sub_overflow(sum, v, &sum))
-            return failed(text_of(MSG_EVAL_RANGE, args), result);
-        while (i < args.size() && text_is_space(args[i])) ++i;
-        if (i == args.size()) break;
-        op = args[i++];
-        if (op != u'+' && op != u'-') return failed(text_of(MSG_EVAL_SYNTAX, args), result);
-    }
-    *result = number_text(sum);
-    return FILE_FUNCTION_DONE;
+FileFunctionOutcome run_batch_function(const BatchFunction& f, const std::u16string& args, std::u16string* result) {
+    if (f.run(args, result) == FUNCTION_DONE) return FILE_FUNCTION_DONE;
+    return failed(*result, result);
 }
 
 }  // namespace
@@ -159,8 +141,8 @@ FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16
     if (equal_nocase(name, u"fileseek")) return file_seek(args, result);
     if (equal_nocase(name, u"filesize")) return file_size(args, result);
     if (equal_nocase(name, u"samefile")) return same_file(args, result);
-    if (equal_nocase(name, u"words")) return count_words(args, result);
-    if (equal_nocase(name, u"eval")) return evaluate(args, result);
+    for (const BatchFunction& f : batch_functions)
+        if (equal_nocase(name, f.name)) return run_batch_function(f, args, result);
     return FILE_FUNCTION_UNKNOWN;
 }
 
