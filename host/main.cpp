@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "host/batch.h"
+#include "host/batch/run.h"
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"

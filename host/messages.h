@@ -26,34 +26,70 @@
 #define MSG_PAST_BUFFER u"The plug-in wrote past the end of the %s-character buffer of %s"
 #define MSG_UNTERMINATED u"The plug-in left no terminated result in the buffer of %s"
 
-// The batch language
+// The batch language: what the check refuses before a script runs
 #define MSG_UNKNOWN_COMMAND u"Unknown command: %s"
 #define MSG_UNKNOWN_FUNCTION u"Unknown function: @%s"
 #define MSG_UNCLOSED_BRACKET u"Unclosed bracket: %s"
 #define MSG_TOO_DEEP u"Variable functions nested too deeply: %s"
 #define MSG_LINE_TOO_LONG u"Line too long (%s characters at most)"
+#define MSG_UNCLOSED_QUOTE u"Unclosed quote: %s"
 #define MSG_LABEL_NOT_FOUND u"Label not found: %s"
-#define MSG_MISSING_LABEL u"Missing label after goto"
-#define MSG_NOT_IN_BATCH u"goto works only in a batch file"
+#define MSG_MISSING_LABEL u"Missing label after goto or gosub"
+#define MSG_GOTO_INTO_BLOCK u"goto %s would jump into a block (a DO, IFF or group it is not in)"
+#define MSG_GOSUB_INTO_BLOCK u"gosub %s: the label stands inside a block; a subroutine starts at the file's own level"
+#define MSG_IF_SYNTAX                                                                                 \
+    u"Syntax: if [not] CONDITION COMMAND, with CONDITION \"A\"==\"B\", \"A\"!=\"B\", N1 EQ|NE|LT|LE|GT|GE N2, " \
+    u"defined NAME, exist PATH, isdir PATH or errorlevel N, joined by .and. .or. .xor."
+#define MSG_IF_TOO_DEEP u"if nested too deeply"
+#define MSG_IFF_SYNTAX u"Syntax: iff CONDITION then ... [elseiff CONDITION then ...] [else ...] endiff"
+#define MSG_DO_FORM                                                                                         \
+    u"DO fits no form: do %s (do N, do forever, do VAR = START to END [by STEP], do while|until CONDITION, " \
+    u"do VAR in /L WORDS, do VAR in FILES)"
+#define MSG_DO_STEP_ZERO u"DO with a step of 0 would never end"
+#define MSG_BLOCK_NOT_CLOSED u"%s without %s"
+#define MSG_WITHOUT_DO u"%s without DO"
+#define MSG_WITHOUT_IFF u"%s without IFF"
+#define MSG_AFTER_ELSE u"Nothing but endiff may follow else in an IFF"
+#define MSG_OPEN_WITHOUT_CLOSE u"( without )"
+#define MSG_CLOSE_WITHOUT_OPEN u") without ("
+#define MSG_BEGINS_A_LINE u"%s must begin a line"
+#define MSG_OUTSIDE_DO u"%s outside a DO"
+#define MSG_BLOCKS_TOO_DEEP u"Blocks nested too deeply (%s at most)"
+#define MSG_MISSING_COMMAND u"Missing command"
+#define MSG_UNEXPECTED_TEXT u"Unexpected text: %s"
+#define MSG_NOT_TAKEN u"bhsh does not run %s"
+#define MSG_MISSING_REDIRECT_FILE u"Missing file name after >"
 #define MSG_SET_SYNTAX u"Syntax: set NAME=VALUE"
+#define MSG_SET_A_SYNTAX u"Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)"
+#define MSG_DEL_WILDCARD u"del takes no wildcards: %s"
+#define MSG_DEL_SWITCH u"del takes no switches: %s"
+#define MSG_MISSING_FILE u"Missing file name"
+#define MSG_BAD_EXIT_CODE u"Not an exit code (0 to 255): %s"
+
+// The batch language: what stops a run, and what the script handles itself
+#define MSG_STANDARD_INPUT u"standard input"
+#define MSG_INPUT_TOO_LARGE u"Standard input is too large for a script (%s bytes at most)"
+#define MSG_NOT_IN_BATCH u"%s works only in a batch file"
+#define MSG_NESTED_TOO_DEEP u"gosub and call nested too deeply (%s at most)"
+#define MSG_NO_RETURN u"The file ended in the subroutine %s, with no return"
+#define MSG_RETURN_WITHOUT_GOSUB u"return without gosub"
+#define MSG_SETLOCAL_TOO_DEEP u"setlocal nested too deeply (%s at most)"
+#define MSG_ENDLOCAL_WITHOUT_SETLOCAL u"endlocal without setlocal"
+#define MSG_CANNOT_REDIRECT u"Cannot redirect to \"%s\": %s"
 #define MSG_SET_INTERNAL u"%s is a variable of the shell and cannot be set"
 #define MSG_SET_FAILED u"Cannot set %s: %s"
-#define MSG_IF_SYNTAX                                                                                             \
-    u"Syntax: if [not] \"A\"==\"B\" COMMAND, if [not] N1 LT|LE|EQ|NE|GE|GT N2 COMMAND, or if [not] defined NAME " \
-    u"COMMAND"
-#define MSG_IF_TOO_DEEP u"if nested too deeply"
-#define MSG_UNCLOSED_QUOTE u"Unclosed quote: %s"
-#define MSG_BAD_EXIT_CODE u"Not an exit code (0 to 255): %s"
+#define MSG_SET_A_RANGE u"Out of the 64-bit range: %s"
+#define MSG_VARIABLE_NOT_NUMBER u"%s holds no number: %s"
 #define MSG_BAD_NUMBER u"Not a number: %s"
+#define MSG_AT_IF_SYNTAX u"Syntax: @if[CONDITION,THEN,ELSE]"
+#define MSG_DEL_FAILED u"Cannot delete \"%s\": %s"
+#define MSG_IS_A_FOLDER_REASON u"it is a folder"
 #define MSG_MISSING_NAME u"Missing name after %s"
 #define MSG_NO_USAGE u"No syntax text for %s"
 #define MSG_NO_HELP u"No help for %s"
-#define MSG_HELP_LIST                                                                                   \
-    u"Commands: echo, set NAME=VALUE, rem, :label, goto LABEL, if [not] \"A\"==\"B\" COMMAND,\r\n"      \
-    u"          if [not] N1 LT|LE|EQ|NE|GE|GT N2 COMMAND, if [not] defined NAME COMMAND,\r\n"           \
-    u"          quit [N], exit [N], help NAME, usage NAME, plugin\r\n"                                  \
-    u"Functions: @fileopen[PATH,MODE], @fileclose[H], @fileseek[H,OFFSET,ORIGIN], @filesize[PATH],\r\n" \
-    u"           @samefile[PATH1,PATH2], @words[TEXT], @eval[N + N - N]\r\n"
+#define MSG_HELP_COMMANDS u"Commands:\r\n"
+#define MSG_HELP_KEYWORDS u"Syntax: %s\r\n"
+#define MSG_HELP_FUNCTIONS u"Functions:\r\n"
 #define MSG_HELP_PLUGIN u"From the plug-in: %s"
 
 // The registration record

@@ -7,8 +7,6 @@
 
 #include <vector>
 
-#include "host/batch/arith.h"
-#include "host/batch/text_functions.h"
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/system.h"
@@ -31,10 +29,10 @@ const ModeName modes[] = {
     {u"w+", FILE_CREATE_READ_WRITE},
 };
 
-FileFunctionOutcome failed(const std::u16string& message, std::u16string* result) {
+FunctionOutcome failed(const std::u16string& message, std::u16string* result) {
     write_error_line(message);
     *result = u"-1";
-    return FILE_FUNCTION_FAILED;
+    return FUNCTION_FAILED;
 }
 
 bool parse_handle(const std::u16string& text, uint64_t* handle) {
@@ -44,8 +42,11 @@ bool parse_handle(const std::u16string& text, uint64_t* handle) {
     return true;
 }
 
+}  // namespace
+
+
 // PATH,MODE with an optional third argument b (binary, which every file is anyway).
-FileFunctionOutcome file_open(const std::u16string& args, std::u16string* result) {
+FunctionOutcome function_fileopen(const std::u16string& args, std::u16string* result) {
     std::vector<std::u16string> a = split_commas(args);
     const ModeName* mode = nullptr;
     if (a.size() == 2 || (a.size() == 3 && equal_nocase(a[2], u"b")))
@@ -60,10 +61,10 @@ FileFunctionOutcome file_open(const std::u16string& args, std::u16string* result
         return failed(text_of(MSG_FILEOPEN_FAILED, a[0], error), result);
     open_handles.push_back(handle);
     *result = unsigned_text(handle);
-    return FILE_FUNCTION_DONE;
+    return FUNCTION_DONE;
 }
 
-FileFunctionOutcome file_close(const std::u16string& args, std::u16string* result) {
+FunctionOutcome function_fileclose(const std::u16string& args, std::u16string* result) {
     std::vector<std::u16string> a = split_commas(args);
     uint64_t handle;
     if (a.size() != 1 || a[0].empty()) return failed(MSG_FILECLOSE_SYNTAX, result);
@@ -75,10 +76,10 @@ FileFunctionOutcome file_close(const std::u16string& args, std::u16string* resul
     std::u16string error;
     if (!system_close(handle, &error)) return failed(text_of(MSG_FILECLOSE_FAILED, a[0], error), result);
     *result = u"0";
-    return FILE_FUNCTION_DONE;
+    return FUNCTION_DONE;
 }
 
-FileFunctionOutcome file_seek(const std::u16string& args, std::u16string* result) {
+FunctionOutcome function_fileseek(const std::u16string& args, std::u16string* result) {
     std::vector<std::u16string> a = split_commas(args);
     uint64_t handle;
     int64_t offset, origin = 0;
@@ -91,20 +92,20 @@ FileFunctionOutcome file_seek(const std::u16string& args, std::u16string* result
     if (!system_seek(handle, offset, int(origin), &position, &error))
         return failed(text_of(MSG_FILESEEK_FAILED, a[0], error), result);
     *result = unsigned_text(position);
-    return FILE_FUNCTION_DONE;
+    return FUNCTION_DONE;
 }
 
-FileFunctionOutcome file_size(const std::u16string& args, std::u16string* result) {
+FunctionOutcome function_filesize(const std::u16string& args, std::u16string* result) {
     std::vector<std::u16string> a = split_commas(args);
     if (a.size() != 1 || a[0].empty()) return failed(MSG_FILESIZE_SYNTAX, result);
     uint64_t size;
     std::u16string error;
     if (!system_file_size(a[0], &size, &error)) return failed(text_of(MSG_FILESIZE_FAILED, a[0], error), result);
     *result = unsigned_text(size);
-    return FILE_FUNCTION_DONE;
+    return FUNCTION_DONE;
 }
 
-FileFunctionOutcome same_file(const std::u16string& args, std::u16string* result) {
+FunctionOutcome function_samefile(const std::u16string& args, std::u16string* result) {
     std::vector<std::u16string> a = split_commas(args);
     if (a.size() != 2 || a[0].empty() || a[1].empty()) return failed(MSG_SAMEFILE_SYNTAX, result);
     bool same;
@@ -112,39 +113,10 @@ FileFunctionOutcome same_file(const std::u16string& args, std::u16string* result
     if (!system_same_file(a[0], a[1], &same, &error))
         return failed(text_of(MSG_SAMEFILE_FAILED, a[0], a[1], error), result);
     *result = same ? u"1" : u"0";
-    return FILE_FUNCTION_DONE;
+    return FUNCTION_DONE;
 }
 
-// Until the batch runner reads the functions' table, the arithmetic and text functions
-// are served here, a refusal reported as a file function's failure.
-struct BatchFunction {
-    const char16_t* name;
-    FunctionRun run;
-};
-const BatchFunction batch_functions[] = {
-    {u"eval", function_eval},       {u"len", function_len},   {u"left", function_left},   {u"right", function_right},
-    {u"instr", function_instr},     {u"word", function_word}, {u"words", function_words}, {u"upper", function_upper},
-    {u"lower", function_lower},     {u"char", function_char}, {u"ascii", function_ascii}, {u"format", function_format},
-    {u"convert", function_convert},
-};
 
-FileFunctionOutcome run_batch_function(const BatchFunction& f, const std::u16string& args, std::u16string* result) {
-    if (f.run(args, result) == FUNCTION_DONE) return FILE_FUNCTION_DONE;
-    return failed(*result, result);
-}
-
-}  // namespace
-
-FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16string& args, std::u16string* result) {
-    if (equal_nocase(name, u"fileopen")) return file_open(args, result);
-    if (equal_nocase(name, u"fileclose")) return file_close(args, result);
-    if (equal_nocase(name, u"fileseek")) return file_seek(args, result);
-    if (equal_nocase(name, u"filesize")) return file_size(args, result);
-    if (equal_nocase(name, u"samefile")) return same_file(args, result);
-    for (const BatchFunction& f : batch_functions)
-        if (equal_nocase(name, f.name)) return run_batch_function(f, args, result);
-    return FILE_FUNCTION_UNKNOWN;
-}
 
 void close_all_files() {
     std::u16string ignored;

@@ -1,14 +1,15 @@
 // The shell's own file functions, which batch files use to get the handles that the
-// plug-in's functions read and write: @fileopen, @fileclose, @fileseek.
+// plug-in's functions read and write: @fileopen, @fileclose, @fileseek; and @filesize and
+// @samefile. A failure is reported on standard error and gives "-1": the script's to handle.
 #pragma once
 #include <string>
 
-enum FileFunctionOutcome {
-    FILE_FUNCTION_UNKNOWN,  // not one of the shell's file functions
-    FILE_FUNCTION_DONE,     // result holds the function's text
-    FILE_FUNCTION_FAILED,   // reported on standard error; result holds "-1"
-};
+#include "host/batch/functions.h"
 
-FileFunctionOutcome run_file_function(const std::u16string& name, const std::u16string& args, std::u16string* result);
+FunctionOutcome function_fileopen(const std::u16string& args, std::u16string* result);
+FunctionOutcome function_fileclose(const std::u16string& args, std::u16string* result);
+FunctionOutcome function_fileseek(const std::u16string& args, std::u16string* result);
+FunctionOutcome function_filesize(const std::u16string& args, std::u16string* result);
+FunctionOutcome function_samefile(const std::u16string& args, std::u16string* result);
 // Closes every handle still open from @fileopen.
 void close_all_files();

@@ -434,16 +434,18 @@ std::u16string text_after_words(const std::u16string& s, size_t n) {
 }
 
 // "var = start TO end [BY step]", the blanks around '=' optional.
-bool parse_range(std::vector<std::u16string> w, DoHead* head) {
-    size_t eq = w[0].find(u'=');
-    if (eq != std::u16string::npos) {  // "i=0" or "i="
-        std::u16string after = w[0].substr(eq + 1);
-        w[0] = w[0].substr(0, eq);
-        if (!after.empty()) w.insert(w.begin() + 1, after);
-        w.insert(w.begin() + 1, u"=");
-    } else if (w.size() > 1 && w[1].size() > 1 && w[1][0] == u'=') {  // "i =0"
-        w.insert(w.begin() + 2, w[1].substr(1));
-        w[1] = u"=";
+bool parse_range(const std::vector<std::u16string>& written, DoHead* head) {
+    // The words again with '=' standing alone.
+    std::vector<std::u16string> w;
+    for (const std::u16string& word : written) {
+        size_t eq = w.size() < 2 ? word.find(u'=') : std::u16string::npos;
+        if (eq == std::u16string::npos) {
+            w.push_back(word);
+            continue;
+        }
+        if (eq > 0) w.push_back(word.substr(0, eq));
+        w.push_back(std::u16string(1, u'='));
+        if (eq + 1 < word.size()) w.push_back(word.substr(eq + 1));
     }
     bool fits = w.size() >= 5 && w[1] == u"=" && equal_word(w[3], u"to") && !w[0].empty();
     if (fits && w.size() == 7) fits = equal_word(w[5], u"by");
