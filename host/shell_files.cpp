@@ -53,6 +53,8 @@ FunctionOutcome function_fileopen(const std::u16string& args, std::u16string* re
         for (const ModeName& m : modes)
             if (equal_nocase(a[1], m.name)) mode = &m;
     if (!mode || a[0].empty()) return failed(MSG_FILEOPEN_SYNTAX, result);
+    // One answer on every build: Linux would open a folder for reading, Windows refuse it.
+    if (system_path_kind(a[0]) == PATH_FOLDER) return failed(text_of(MSG_IS_FOLDER, a[0]), result);
     if (open_handles.size() >= MAX_OPEN_FILES)
         return failed(text_of(MSG_TOO_MANY_FILES, std::to_string(MAX_OPEN_FILES)), result);
     uint64_t handle;
@@ -98,6 +100,7 @@ FunctionOutcome function_fileseek(const std::u16string& args, std::u16string* re
 FunctionOutcome function_filesize(const std::u16string& args, std::u16string* result) {
     std::vector<std::u16string> a = split_commas(args);
     if (a.size() != 1 || a[0].empty()) return failed(MSG_FILESIZE_SYNTAX, result);
+    if (system_path_kind(a[0]) == PATH_FOLDER) return failed(text_of(MSG_IS_FOLDER, a[0]), result);
     uint64_t size;
     std::u16string error;
     if (!system_file_size(a[0], &size, &error)) return failed(text_of(MSG_FILESIZE_FAILED, a[0], error), result);

@@ -1,4 +1,5 @@
 // The host's system services on Linux and other POSIX systems.
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -8,7 +9,10 @@
 #include <unistd.h>
 
 #include "host/system.h"
+#include "host/words.h"
 #include "text/utf.h"
+
+extern char** environ;
 
 namespace {
 
@@ -170,6 +174,115 @@ bool system_same_file(const std::u16string& a, const std::u16string& b, bool* sa
     }
     *same = sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     return true;
+}
+
+// Folders, deletion, the environment and redirection.
+
+namespace {
+
+bool is_dot_or_dot_dot(const char* name) { return name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2])); }
+
+bool entry_is_folder(DIR* dir, const struct dirent* e) {
+    if (e->d_type == DT_DIR) return true;
+    if (e->d_type != DT_UNKNOWN && e->d_type != DT_LNK) return false;
+    // Not every file system types its entries; and a link to a folder counts as a folder.
+    struct stat st;
+    return fstatat(dirfd(dir), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool is_output_stream(int stream) { return stream == 1 || stream == 2; }
+
+bool refuse_stream(std::u16string* error) {
+    errno = EBADF;
+    return fail(error);
+}
+
+// Keeps a copy of the stream's descriptor, out of the standard three and closed in any
+// program started later, then puts fd in its place.
+bool replace_stream(int stream, int fd, SavedStream* saved, std::u16string* error) {
+    int keep = fcntl(stream, F_DUPFD_CLOEXEC, 3);
+    if (keep < 0) return fail(error);
+    if (dup2(fd, stream) < 0) {
+        fail(error);
+        close(keep);
+        return false;
+    }
+    saved->stream = stream;
+    saved->saved = uint64_t(keep);
+    return true;
+}
+
+}  // namespace
+
+PathKind system_path_kind(const std::u16string& path) {
+    struct stat st;
+    if (stat(name_to_bytes(path).c_str(), &st) != 0) return PATH_NONE;
+    return S_ISDIR(st.st_mode) ? PATH_FOLDER : PATH_FILE;
+}
+
+bool system_list_folder(const std::u16string& folder, std::vector<FolderEntry>* entries, std::u16string* error) {
+    entries->clear();
+    DIR* dir = opendir(folder.empty() ? "." : name_to_bytes(folder).c_str());
+    if (!dir) return fail(error);
+    for (;;) {
+        errno = 0;
+        const struct dirent* e = readdir(dir);
+        if (!e) break;
+        if (!is_dot_or_dot_dot(e->d_name))
+            entries->push_back(FolderEntry{name_from_bytes(e->d_name), entry_is_folder(dir, e)});
+    }
+    int why = errno;
+    closedir(dir);
+    errno = why;
+    return why == 0 || fail(error);
+}
+
+bool system_names_fold_case() { return false; }
+
+bool system_delete_file(const std::u16string& path, std::u16string* error) {
+    std::string p = name_to_bytes(path);
+    struct stat st;
+    // lstat: a link to a folder is a file of its own, removed as a link.
+    if (lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return fail(error);
+    }
+    return unlink(p.c_str()) == 0 || fail(error);
+}
+
+void system_environment(std::vector<EnvironmentEntry>* entries) {
+    entries->clear();
+    for (char** e = environ; e && *e; ++e) {
+        const char* equals = strchr(*e, '=');
+        if (!equals || equals == *e) continue;
+        entries->push_back(EnvironmentEntry{system_text_from_bytes(std::string(*e, size_t(equals - *e))),
+                                            system_text_from_bytes(equals + 1)});
+    }
+}
+
+bool system_redirect_to_file(int stream, const std::u16string& path, bool append, SavedStream* saved,
+                             std::u16string* error) {
+    if (!is_output_stream(stream)) return refuse_stream(error);
+    // NUL is the null device on Windows, whatever its case; batch files say it everywhere.
+    std::string p = equal_nocase(path, u"NUL") ? std::string("/dev/null") : name_to_bytes(path);
+    int fd = p.empty() ? (errno = ENOENT, -1)
+                       : open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
+    if (fd < 0) return fail(error);
+    bool done = replace_stream(stream, fd, saved, error);
+    close(fd);
+    return done;
+}
+
+bool system_redirect_to_stream(int stream, int other, SavedStream* saved, std::u16string* error) {
+    if (!is_output_stream(stream) || !is_output_stream(other)) return refuse_stream(error);
+    return replace_stream(stream, other, saved, error);
+}
+
+void system_restore_stream(SavedStream* saved) {
+    if (saved->stream == 0) return;
+    dup2(fd_of(saved->saved), saved->stream);
+    close(fd_of(saved->saved));
+    saved->stream = 0;
 }
 
 bool library_load(const std::u16string& path, LoadedLibrary* lib, std::u16string* error) {

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "host/system.h"
 #include "text/utf.h"
 
@@ -164,6 +166,156 @@ bool system_same_file(const std::u16string& a, const std::u16string& b, bool* sa
     *same = info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
             info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
     return true;
+}
+
+// Folders, deletion, the environment and redirection.
+
+namespace {
+
+bool is_dot_or_dot_dot(const char16_t* name) { return name[0] == u'.' && (!name[1] || (name[1] == u'.' && !name[2])); }
+
+// What FindFirstFileW takes for every entry of the folder.
+std::u16string all_in(const std::u16string& folder) {
+    if (folder.empty()) return u"*";
+    char16_t last = folder.back();
+    return folder + (last == u'\\' || last == u'/' || last == u':' ? u"*" : u"\\*");
+}
+
+bool is_output_stream(int stream) { return stream == 1 || stream == 2; }
+DWORD std_handle_id(int stream) { return stream == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE; }
+
+bool refuse_stream(std::u16string* error) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return fail(error);
+}
+
+// The handles the redirection opened; only these does a restore close, never the
+// process's own nor a stream's copy of the other.
+std::vector<HANDLE> opened_for_redirection;
+
+// The writer tells a console by GetConsoleMode, which needs the read access that a
+// redirection's own handle lacks: a redirection to the console gets this handle, opened
+// for both, instead. The writer also remembers its answer per handle value, and a closed
+// handle's value is given out again; so this one is never closed, and it is opened at the
+// first redirection, before any file of theirs could leave its value behind.
+HANDLE console_for_redirection() {
+    static HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    return console;
+}
+
+// A console takes no writes through a handle that may only append, and a device has no end
+// to append at: a device is opened for plain writing.
+HANDLE open_for_redirection(const std::u16string& path, bool append) {
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE h = CreateFileW(w(path), append ? FILE_APPEND_DATA | SYNCHRONIZE : GENERIC_WRITE, share, nullptr,
+                           append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!append || h == INVALID_HANDLE_VALUE || GetFileType(h) != FILE_TYPE_CHAR) return h;
+    CloseHandle(h);
+    return CreateFileW(w(path), GENERIC_WRITE, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// GetConsoleMode would need read access, which a redirection does not ask for; an empty
+// console write needs only write access.
+bool is_console_output(HANDLE h) {
+    DWORD written;
+    return GetFileType(h) == FILE_TYPE_CHAR && WriteConsoleW(h, L"", 0, &written, nullptr);
+}
+
+bool replace_stream(int stream, HANDLE h, SavedStream* saved, std::u16string* error) {
+    HANDLE before = GetStdHandle(std_handle_id(stream));
+    if (!SetStdHandle(std_handle_id(stream), h)) return fail(error);
+    saved->stream = stream;
+    saved->saved = uint64_t(uintptr_t(before));
+    return true;
+}
+
+}  // namespace
+
+PathKind system_path_kind(const std::u16string& path) {
+    DWORD attributes = GetFileAttributesW(w(path));
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PATH_NONE;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PATH_FOLDER : PATH_FILE;
+}
+
+bool system_list_folder(const std::u16string& folder, std::vector<FolderEntry>* entries, std::u16string* error) {
+    entries->clear();
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW(w(all_in(folder)), &found);
+    if (h == INVALID_HANDLE_VALUE) {
+        // A drive's root has no "." and "..": when it is empty nothing matches at all.
+        DWORD why = GetLastError();
+        if (why == ERROR_FILE_NOT_FOUND && (folder.empty() || system_path_kind(folder) == PATH_FOLDER)) return true;
+        SetLastError(why);
+        return fail(error);
+    }
+    do {
+        const char16_t* name = reinterpret_cast<const char16_t*>(found.cFileName);
+        if (!is_dot_or_dot_dot(name))
+            entries->push_back(FolderEntry{name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(h, &found));
+    DWORD why = GetLastError();
+    FindClose(h);
+    SetLastError(why);
+    return why == ERROR_NO_MORE_FILES || fail(error);
+}
+
+bool system_names_fold_case() { return true; }
+
+bool system_delete_file(const std::u16string& path, std::u16string* error) {
+    return DeleteFileW(w(path)) || fail(error);
+}
+
+void system_environment(std::vector<EnvironmentEntry>* entries) {
+    entries->clear();
+    wchar_t* block = GetEnvironmentStringsW();
+    if (!block) return;
+    for (const wchar_t* e = block; *e; e += wcslen(e) + 1) {
+        std::u16string entry(reinterpret_cast<const char16_t*>(e));
+        // A name that starts with '=' is the system's own: a drive's current folder.
+        size_t equals = entry.find(u'=');
+        if (equals == 0 || equals == std::u16string::npos) continue;
+        entries->push_back(EnvironmentEntry{entry.substr(0, equals), entry.substr(equals + 1)});
+    }
+    FreeEnvironmentStringsW(block);
+}
+
+bool system_redirect_to_file(int stream, const std::u16string& path, bool append, SavedStream* saved,
+                             std::u16string* error) {
+    if (!is_output_stream(stream)) return refuse_stream(error);
+    HANDLE console = console_for_redirection();
+    HANDLE h = open_for_redirection(path, append);
+    if (h == INVALID_HANDLE_VALUE) return fail(error);
+    bool owned = !is_console_output(h);
+    if (!owned && console != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        h = console;
+    }
+    if (!replace_stream(stream, h, saved, error)) {
+        if (owned) CloseHandle(h);
+        return false;
+    }
+    if (owned) opened_for_redirection.push_back(h);
+    return true;
+}
+
+bool system_redirect_to_stream(int stream, int other, SavedStream* saved, std::u16string* error) {
+    if (!is_output_stream(stream) || !is_output_stream(other)) return refuse_stream(error);
+    return replace_stream(stream, GetStdHandle(std_handle_id(other)), saved, error);
+}
+
+void system_restore_stream(SavedStream* saved) {
+    if (saved->stream == 0) return;
+    DWORD id = std_handle_id(saved->stream);
+    HANDLE current = GetStdHandle(id);
+    SetStdHandle(id, reinterpret_cast<HANDLE>(uintptr_t(saved->saved)));
+    saved->stream = 0;
+    // Still in use when the other stream was made a copy of this one and is not back yet.
+    HANDLE other = GetStdHandle(id == STD_OUTPUT_HANDLE ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    auto it = std::find(opened_for_redirection.begin(), opened_for_redirection.end(), current);
+    if (it == opened_for_redirection.end() || current == other) return;
+    opened_for_redirection.erase(it);
+    CloseHandle(current);
 }
 
 bool library_load(const std::u16string& path, LoadedLibrary* lib, std::u16string* error) {
