@@ -254,3 +254,9 @@ std::u16string check_eval(const std::u16string& written_args) {
     if (equals == std::u16string::npos) return std::u16string();
     return text_of(MSG_EVAL_EQUALS, trim(written_args.substr(equals)));
 }
+
+FunctionOutcome function_numeric(const std::u16string& args, std::u16string* result) {
+    int64_t value;
+    *result = parse_number(trim(args), &value) ? u"1" : u"0";
+    return FUNCTION_DONE;
+}

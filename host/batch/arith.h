@@ -17,5 +17,8 @@ bool arith_evaluate(const std::u16string& text, ArithVariable variables, int64_t
 
 // @EVAL[EXPRESSION]
 FunctionOutcome function_eval(const std::u16string& args, std::u16string* result);
+// @NUMERIC[TEXT]: 1 when the text is a whole number in the host's syntax, else 0, so that a
+// script can test a number before it computes with it.
+FunctionOutcome function_numeric(const std::u16string& args, std::u16string* result);
 // The check of @EVAL as written: refuses what bhsh does not take, such as a "=h" suffix.
 std::u16string check_eval(const std::u16string& written_args);

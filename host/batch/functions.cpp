@@ -15,6 +15,7 @@ const HostFunction functions[] = {
     {u"filesize", function_filesize, nullptr, u"@filesize[PATH]"},
     {u"samefile", function_samefile, nullptr, u"@samefile[PATH1,PATH2]"},
     {u"eval", function_eval, check_eval, u"@eval[EXPRESSION]"},
+    {u"numeric", function_numeric, nullptr, u"@numeric[TEXT]"},
     {u"if", function_if, nullptr, u"@if[CONDITION,THEN,ELSE]"},
     {u"len", function_len, nullptr, u"@len[TEXT]"},
     {u"left", function_left, nullptr, u"@left[N,TEXT]"},

@@ -1,7 +1,18 @@
 #!/usr/bin/env bash
-# Lines that end a batch file's run, one row each: what cannot be read as the language
-# (reported with the file and line, status 1; at the prompt the next line is still read),
-# and quit with the exit codes every system passes on whole (0 to 255), or refused.
+# What bhsh refuses or stops at, one row each. A script runs as the shell would, or is
+# refused before it does anything, and never carries on past a line it could not run.
+#
+#   check rows: the check finds the fault before the run. The script's first line writes a
+#               marker file, its second is the fault: status 1, the row's message naming the
+#               line, and no marker.
+#   run rows:   the fault is found when the run reaches it. The marker is written on the
+#               line after it (or where MARK stands), and must not be.
+#   quit rows:  quit's exit codes, which every system passes on whole.
+#
+# Each row runs as a batch file and again as a script on standard input, which bhsh also
+# reads whole and checks before running (its messages name "standard input").
+# FAULT is written with printf's %b: "\n" parts it into lines. LINE is where the message
+# points. In MESSAGE, {*} stands for any text (the system's own words).
 #   stops.sh HOST [HOST_ARGS...]
 set -u
 host=("$@")
@@ -11,56 +22,132 @@ cd "$work"
 printf 'ABC' >abc.bin
 
 long=$(printf '%*s' 32800 '' | tr ' ' x)
+half=$(printf '%*s' 16000 '' | tr ' ' x)
+args=$(printf '%*s' 8192 '' | tr ' ' 1)
 nest='%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[0,1]]]]]]]]]'
 ifs=$(for _ in $(seq 17); do printf 'if 1 EQ 1 '; done)
+if_syntax='Syntax: if [not] CONDITION COMMAND, with CONDITION "A"=="B", "A"!="B", N1 EQ|NE|LT|LE|GT|GE N2, defined NAME, exist PATH, isdir PATH or errorlevel N, joined by .and. .or. .xor.'
 
-# KIND|EXIT|MESSAGE|LINE: a fault (KIND parse) or a quit; MESSAGE as bhsh words it.
+# KIND¦LINE¦MESSAGE¦FAULT
 rows=(
-  "parse|1|Unclosed bracket: %@bytehaul[0,1 then more|echo %@bytehaul[0,1 then more"
-  "parse|1|Unclosed bracket: %[_batch then more|echo %[_batch then more"
-  "parse|1|Variable functions nested too deeply: %@inthaul[0,1]|echo $nest"
-  "parse|1|Unclosed quote: \"a echo more|if \"a\"==\"a echo more"
-  "parse|1|Unclosed bracket: %@inthaul[0,1==x echo more|if %@inthaul[0,1==x echo more"
-  "parse|1|Line too long (32766 characters at most)|echo $long"
-  "parse|1|if nested too deeply|${ifs}echo more"
-  "quit|0||quit 0"
-  "quit|255||quit 255"
-  "quit|1|Not an exit code (0 to 255): 256|quit 256"
-  "quit|1|Not an exit code (0 to 255): -1|quit -1"
-  "quit|1|Not an exit code (0 to 255): 3x|quit 3x"
+  "check¦2¦Unknown command: frobnicate¦frobnicate x"
+  "check¦3¦Unknown command: ehco¦echo fine\nehco typo late in the file"
+  "check¦2¦Unknown function: @nosuch¦echo %@nosuch[1]"
+  "check¦2¦Unknown function: @BYTEHUAL¦set v=%@BYTEHUAL[0,1]"
+  "check¦2¦Unknown function: @nosuch¦if \"%@nosuch[1]\"==\"\" echo x"
+  "check¦2¦Unknown command: frob¦if 1 EQ 1 frob"
+  "check¦2¦$if_syntax¦if \"a\" \"b\" echo x"
+  "check¦2¦Syntax: set NAME=VALUE¦set =x"
+  "check¦2¦Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)¦set /a 3"
+  "check¦2¦Missing label after goto or gosub¦goto"
+  "check¦2¦Label not found: nowhere¦goto nowhere"
+  "check¦2¦Label not found: nowhere¦gosub nowhere"
+  "check¦2¦goto inner would jump into a block (a DO, IFF or group it is not in)¦goto inner\ndo 2\n:inner\nenddo"
+  "check¦2¦Not an exit code (0 to 255): 256¦quit 256"
+  "check¦2¦Not an exit code (0 to 255): -1¦exit -1"
+  "check¦2¦Unclosed bracket: %@bytehaul[0,1 then more¦echo %@bytehaul[0,1 then more"
+  "check¦2¦Unclosed bracket: %[_batch then more¦echo %[_batch then more"
+  "check¦2¦Variable functions nested too deeply: %@inthaul[0,1]¦echo $nest"
+  "check¦2¦Unclosed quote: \"a echo more¦if \"a\"==\"a echo more"
+  "check¦2¦Unclosed bracket: %@inthaul[0,1==x echo more¦if %@inthaul[0,1==x echo more"
+  "check¦2¦Line too long (32766 characters at most)¦echo $long"
+  "check¦2¦if nested too deeply¦${ifs}echo more"
+  "check¦2¦( without )¦if 1 EQ 1 (\necho inside"
+  "check¦2¦( without )¦(echo a & echo b"
+  "check¦2¦) without (¦)"
+  "check¦2¦IFF without ENDIFF¦iff 1 EQ 1 then\necho a"
+  "check¦2¦endiff without IFF¦endiff"
+  "check¦2¦else without IFF¦else"
+  "check¦4¦Nothing but endiff may follow else in an IFF¦iff 1 EQ 1 then\nelse\nelseiff 2 EQ 2 then\nendiff"
+  "check¦2¦DO without ENDDO¦do 3\necho a"
+  "check¦2¦enddo without DO¦enddo"
+  "check¦2¦DO fits no form: do i = 1 to (do N, do forever, do VAR = START to END [by STEP], do while|until CONDITION, do VAR in /L WORDS, do VAR in FILES)¦do i = 1 to\nenddo"
+  "check¦2¦DO with a step of 0 would never end¦do i = 1 to 3 by 0\nenddo"
+  "check¦2¦leave outside a DO¦leave"
+  "check¦4¦iterate outside a DO¦gosub s\n:s\niterate\nreturn"
+  "check¦2¦bhsh does not run | (a pipe)¦echo a | more"
+  "check¦2¦bhsh does not run < (input redirection)¦set /a x=1 < in.txt"
+  "check¦2¦bhsh does not run &&¦echo a && echo b"
+  "check¦2¦Missing file name after >¦echo a >"
+  "check¦2¦Unknown command: for¦for %i in (a b) do echo %i"
+  "check¦2¦del takes no wildcards: *.bin¦del *.bin"
+  "check¦2¦@eval's \"=h\" form (a base or precision after =) is not supported; for another base use @convert[10,16,N]¦echo %@eval[255=h]"
+  "check¦2¦iff must begin a line¦echo a & iff 1 EQ 1 then"
+  "run¦3¦Unknown command: frob¦set c=frob\n%c x"
+  "run¦3¦Label not found: nowhere¦set l=nowhere\ngoto %l"
+  "run¦2¦A number is missing before \"*\" in \" * 2\"¦echo %@eval[%unset_x * 2]"
+  "run¦2¦Not a number: abc¦if abc LT 2 echo x"
+  "run¦3¦Line too long (32766 characters at most)¦set a=$half\necho %a %a %a"
+  "run¦3¦Arguments of @inthaul too long: 8192 characters, 8191 at most¦set a=$args\necho %@inthaul[%a]"
+  "run¦2¦return without gosub¦return"
+  "run¦2¦Cannot read the batch file missing.btm: {*}¦call missing.btm"
+  "run¦3¦gosub and call nested too deeply (64 at most)¦:again\ngosub again"
+  "run¦3¦Not a number: abc¦set n=abc\ndo %n\nenddo"
+  "run¦2¦endlocal without setlocal¦endlocal"
+  "run¦2¦@left takes no negative number: -1¦echo %@left[-1,abc]"
+  "run¦2¦Cannot redirect to \"nodir/x.txt\": {*}¦echo a > nodir/x.txt"
+  "run¦3¦del takes no wildcards: *.bin¦set n=*.bin\ndel %n"
+  "run¦6¦The file ended in the subroutine s, with no return¦gosub s\nMARK\nquit\n:s\nset x=in s"
+  "run¦3¦Not an exit code (0 to 255): 300¦set n=300\nquit %n"
+  "quit¦0¦¦quit 0"
+  "quit¦255¦¦quit 255"
 )
 
 passed=0 failed=0
-check() {  # check WHAT WANT_OUT WANT_ERR WANT_CODE: against .out, .err and $code
+fits() {  # fits WANT GOT: equal, where {*} in WANT stands for any text
+  local want=$1 got=$2
+  case $want in
+    *'{*}'*) local head=${want%%'{*}'*} tail=${want##*'{*}'}
+             [ "${got#"$head"}" != "$got" ] && { [ -z "$tail" ] || [ "${got%"$tail"}" != "$got" ]; } ;;
+    *) [ "$want" = "$got" ] ;;
+  esac
+}
+check() {  # check WHAT WANT_OUT WANT_ERR WANT_CODE: against .out, .err, $code and the marker
   local got_out got_err
   got_out=$(tr -d '\r' <.out) got_err=$(tr -d '\r' <.err)
-  if [ "$got_out" = "$2" ] && [ "$got_err" = "$3" ] && [ "$code" = "$4" ]; then
+  if [ "$got_out" = "$2" ] && fits "$3" "$got_err" && [ "$code" = "$4" ] && [ ! -e marker ]; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
-    printf -- '--- %s\nexit %s (want %s)\nout: %s\nwant: %s\nerr: %.300s\nwant: %.300s\n' "$1" "$code" "$4" \
-      "$got_out" "$2" "$got_err" "$3"
+    printf -- '--- %s\nexit %s (want %s)%s\nout: %s\nwant: %s\nerr: %.300s\nwant: %.300s\n' "$1" "$code" "$4" \
+      "$([ -e marker ] && echo ', the marker was written')" "$got_out" "$2" "$got_err" "$3"
   fi
+  rm -f marker
 }
 
 for row in "${rows[@]}"; do
-  IFS='|' read -r kind want_code message line <<<"$row"
-  want_err=""
-  [ -n "$message" ] && want_err="bhsh: t.btm [3]  $message"
-  # Every line end a batch file may have; the message must name the third line by each.
-  ends=($'\r\n')
-  [ "$kind" = parse ] && [ "$line" = "echo %@bytehaul[0,1 then more" ] && ends=($'\n' $'\r\n' $'\r')
-  for end in "${ends[@]}"; do
-    printf '@echo off%secho first%s%s%secho WRONG: still running%s' "$end" "$end" "$line" "$end" "$end" >t.btm
-    timeout -k 5 60 "${host[@]}" t.btm >.out 2>.err </dev/null
-    code=$?
-    check "batch, line end $(printf '%q' "$end"): ${line:0:60}" "first" "$want_err" "$want_code"
-  done
-  if [ "$kind" = parse ]; then
-    printf '%s\necho after\n' "$line" | timeout -k 5 60 "${host[@]}" >.out 2>.err
-    code=$?
-    check "prompt: ${line:0:60}" "after" "bhsh: $message" 0
-  fi
+  kind=${row%%¦*} rest=${row#*¦}
+  line=${rest%%¦*} rest=${rest#*¦}
+  message=${rest%%¦*} fault=${rest#*¦}
+  case $kind in
+    check) script=$(printf 'echo m>marker\n%b\necho WRONG: still running' "$fault") ;;
+    run) script=$(printf '@echo off\n%b\necho m>marker' "$fault") ;;&
+    run) [[ $fault == *MARK* ]] && script=$(printf '@echo off\n%b' "${fault//MARK/echo m>marker}") ;;
+    quit) script=$(printf '@echo off\n%b\necho m>marker' "$fault") ;;
+  esac
+  if [ "$kind" = quit ]; then want_code=$line want_err=""; else want_code=1; fi
+  printf '%s\r\n' "$script" >t.btm
+  timeout -k 5 60 "${host[@]}" t.btm >.out 2>.err </dev/null
+  code=$?
+  [ "$kind" = quit ] || want_err="bhsh: t.btm [$line]  $message"
+  check "batch file: ${fault:0:60}" "" "$want_err" "$want_code"
+  printf '%s\n' "$script" | timeout -k 5 60 "${host[@]}" >.out 2>.err
+  code=$?
+  [ "$kind" = quit ] || want_err="bhsh: standard input [$line]  $message"
+  check "standard input: ${fault:0:60}" "" "$want_err" "$want_code"
 done
+
+# A batch file's lines may end in LF, CR LF or CR alone: the message names the line by each.
+for end in $'\n' $'\r'; do
+  printf '@echo off%secho m>marker%sfrobnicate%s' "$end" "$end" "$end" >t.btm
+  timeout -k 5 60 "${host[@]}" t.btm >.out 2>.err </dev/null
+  code=$?
+  check "line end $(printf '%q' "$end")" "" "bhsh: t.btm [3]  Unknown command: frobnicate" 1
+done
+
+# At a terminal each line is checked before it runs; -c's line is a script of its own.
+timeout -k 5 60 "${host[@]}" -c 'echo m>marker & frobnicate' >.out 2>.err </dev/null
+code=$?
+check "-c" "" "bhsh: Unknown command: frobnicate" 1
 echo "stops: $passed passed, $failed failed"
 [ $failed = 0 ]
