@@ -50,6 +50,8 @@ struct RunState {
     int nesting = 0;  // GOSUBs and CALLs
     int batch_files = 0;
     std::vector<std::vector<EnvironmentEntry>> locals;
+    std::vector<std::vector<SavedStream>*> redirected;  // the streams each running command switched
+    int command_status = 0;
 };
 
 RunState run;
@@ -156,10 +158,9 @@ Flow take_pending() {
     return run.stopping ? FLOW_STOP : f;
 }
 
-Flow run_command(const Node& n) {
-    note_location(n.line);
-    if (interrupted()) return FLOW_STOP;
+Flow run_redirected(const Node& n) {
     std::u16string line, word, rest;
+    run.command_status = KEEP_STATUS;
     if (!expand_text(n.text, &line)) return FLOW_STOP;
     split_word(line, &word, &rest);
     const Command* command = word.empty() ? nullptr : n.command ? n.command : find_command(word);
@@ -168,14 +169,26 @@ Flow run_command(const Node& n) {
         stop_run(text_of(MSG_UNKNOWN_COMMAND, word));
         return FLOW_STOP;
     }
+    run.command_status = word.empty() ? 0 : command ? command->run(line, rest) : run_plugin_command(word, rest);
+    return FLOW_NEXT;
+}
+
+// The streams are switched before the text is expanded, so that what its functions say
+// follows them too.
+Flow run_command(const Node& n) {
+    note_location(n.line);
+    if (interrupted()) return FLOW_STOP;
     std::vector<SavedStream> saved;
-    if (!redirect_streams(n, &saved)) return FLOW_STOP;
-    int status = word.empty() ? 0 : command ? command->run(line, rest) : run_plugin_command(word, rest);
+    run.redirected.push_back(&saved);
+    Flow flow = redirect_streams(n, &saved) ? run_redirected(n) : FLOW_STOP;
     restore_streams(&saved);
+    run.redirected.pop_back();
     int failure = expansion_take_failure();
     if (output_gone()) return FLOW_STOP;
-    if (!run.stopping && status != KEEP_STATUS) set_status(status != 0 ? status : failure);
-    return take_pending();
+    Flow pending = take_pending();
+    if (flow == FLOW_STOP || pending == FLOW_STOP) return FLOW_STOP;
+    if (run.command_status != KEEP_STATUS) set_status(run.command_status != 0 ? run.command_status : failure);
+    return pending;
 }
 
 Flow run_node(size_t id);
@@ -543,6 +556,8 @@ void put_back(const SavedVariable& v) { sys_set_env(v.name.c_str(), v.set ? v.va
 
 void stop_run(const std::u16string& message) {
     if (run.stopping) return;
+    // bhsh's own word goes where the user sees it, not into the command's file.
+    for (size_t k = run.redirected.size(); k-- > 0;) restore_streams(run.redirected[k]);
     shell_flush_output();
     write_error_line(message);
     stop_with(1);
