@@ -42,6 +42,15 @@ expect_line "Bytehaul v0.90.5 loaded." 0
 expect_line "bhsh> long" 1
 unset noloadmsg
 
+# Each typed line is checked before it runs: a faulty one, a block left open and a stop are
+# reported, and the next line is read.
+session 'frob\nif 1 EQ 1 (\necho %@eval[1/0]\necho after %?\nexit\n'
+expect_line "bhsh> bhsh: Unknown command: frob" 1
+expect_line "bhsh> bhsh: ( without )" 1
+expect_line "bhsh> bhsh: Division by zero: 1 / 0" 1
+expect_line "bhsh> after 1" 1
+[ "$code" = 0 ] || { echo "exit code $code, expected 0"; failed=1; }
+
 # Standard input from a pipe: no prompt and no load message.
 out=$(printf 'echo piped\n' | "$host" | tr -d '\r')
 expect_line "piped" 1
