@@ -71,6 +71,7 @@
 #define MSG_INPUT_TOO_LARGE u"Standard input is too large for a script (%s bytes at most)"
 #define MSG_NOT_IN_BATCH u"%s works only in a batch file"
 #define MSG_NESTED_TOO_DEEP u"gosub and call nested too deeply (%s at most)"
+#define MSG_RUN_TOO_DEEP u"Blocks nested too deeply through gosub and call (%s at most)"
 #define MSG_NO_RETURN u"The file ended in the subroutine %s, with no return"
 #define MSG_RETURN_WITHOUT_GOSUB u"return without gosub"
 #define MSG_SETLOCAL_TOO_DEEP u"setlocal nested too deeply (%s at most)"

@@ -12,6 +12,9 @@ const int MAX_IF_NESTING = 16;
 // GOSUBs and CALLs within one another, together: a recursion stops here, well before the
 // stack would run out.
 const int MAX_CALL_NESTING = 64;
+// Blocks being run within one another, counted through every GOSUB and CALL: what bounds
+// the run's use of the stack (about a kilobyte a level) on every build.
+const int MAX_RUN_NESTING = 512;
 // SETLOCALs not yet ended.
 const int MAX_SETLOCAL_NESTING = 32;
 // Exit codes every system passes on whole to the process that waits.

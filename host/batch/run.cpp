@@ -48,6 +48,7 @@ struct RunState {
     Flow pending = FLOW_NEXT;
     const Label* goto_target = nullptr;
     int nesting = 0;  // GOSUBs and CALLs
+    int depth = 0;    // blocks being run, through every GOSUB and CALL
     int batch_files = 0;
     std::vector<std::vector<EnvironmentEntry>> locals;
     std::vector<std::vector<SavedStream>*> redirected;  // the streams each running command switched
@@ -411,8 +412,7 @@ Flow run_do(const Node& n) {
     return flow;
 }
 
-Flow run_node(size_t id) {
-    const Node& n = frame().script.nodes[id];
+Flow run_node_kind(const Node& n, size_t id) {
     switch (n.kind) {
         case NODE_COMMAND: return run_command(n);
         case NODE_SEQUENCE: return run_sequence(id, 0);
@@ -422,6 +422,19 @@ Flow run_node(size_t id) {
         case NODE_LABEL: return FLOW_NEXT;
     }
     return FLOW_NEXT;
+}
+
+Flow run_node(size_t id) {
+    const Node& n = frame().script.nodes[id];
+    if (n.kind == NODE_COMMAND) return run_command(n);
+    if (run.depth >= MAX_RUN_NESTING) {
+        stop_run(text_of(MSG_RUN_TOO_DEEP, std::to_string(MAX_RUN_NESTING)));
+        return FLOW_STOP;
+    }
+    ++run.depth;
+    Flow flow = run_node_kind(n, id);
+    --run.depth;
+    return flow;
 }
 
 // The environment as a SETLOCAL saw it: what was added since is removed, what changed is

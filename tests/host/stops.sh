@@ -26,6 +26,8 @@ half=$(printf '%*s' 16000 '' | tr ' ' x)
 args=$(printf '%*s' 8192 '' | tr ' ' 1)
 nest='%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[0,1]]]]]]]]]'
 ifs=$(for _ in $(seq 17); do printf 'if 1 EQ 1 '; done)
+# A recursion through blocks: each GOSUB 63 DOs and an IFF deeper.
+deep="gosub deep\\nMARK\\nquit\\n:deep\\n$(printf 'do 1\\n%.0s' $(seq 63))iff 1 EQ 1 then\\ngosub deep\\nendiff\\n$(printf 'enddo\\n%.0s' $(seq 63))return"
 if_syntax='Syntax: if [not] CONDITION COMMAND, with CONDITION "A"=="B", "A"!="B", N1 EQ|NE|LT|LE|GT|GE N2, defined NAME, exist PATH, isdir PATH or errorlevel N, joined by .and. .or. .xor.'
 
 # KIND¦LINE¦MESSAGE¦FAULT
@@ -82,6 +84,7 @@ rows=(
   "run¦2¦return without gosub¦return"
   "run¦2¦Cannot read the batch file missing.btm: {*}¦call missing.btm"
   "run¦3¦gosub and call nested too deeply (64 at most)¦:again\ngosub again"
+  "run¦70¦Blocks nested too deeply through gosub and call (512 at most)¦$deep"
   "run¦3¦Not a number: abc¦set n=abc\ndo %n\nenddo"
   "run¦2¦endlocal without setlocal¦endlocal"
   "run¦2¦@left takes no negative number: -1¦echo %@left[-1,abc]"
