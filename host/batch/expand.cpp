@@ -87,13 +87,16 @@ void expansion_setup() {
     shell_set_fault_handler(on_shell_fault);
 }
 
+namespace {
+bool too_long() {
+    stop_run(text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
+    return false;
+}
+}  // namespace
+
 bool expand_text(const std::u16string& in, std::u16string* out) {
     static char16_t buffer[SHELL_EXPAND_MAX + 1];
-    std::u16string too_long = text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1));
-    if (in.size() >= SHELL_EXPAND_MAX) {
-        stop_run(too_long);
-        return false;
-    }
+    if (in.size() >= SHELL_EXPAND_MAX) return too_long();
     if (in.find(u'%') == std::u16string::npos) {
         *out = in;
         return true;
@@ -101,10 +104,7 @@ bool expand_text(const std::u16string& in, std::u16string* out) {
     stopped = false;
     size_t n = shell_expand(in.c_str(), buffer, SHELL_EXPAND_MAX + 1);
     if (stopped) return false;
-    if (n >= SHELL_EXPAND_MAX) {
-        stop_run(too_long);
-        return false;
-    }
+    if (n >= SHELL_EXPAND_MAX) return too_long();
     out->assign(buffer, n);
     return true;
 }
