@@ -37,12 +37,12 @@
 #define MSG_MISSING_LABEL u"Missing label after goto or gosub"
 #define MSG_GOTO_INTO_BLOCK u"goto %s would jump into a block (a DO, IFF or group it is not in)"
 #define MSG_GOSUB_INTO_BLOCK u"gosub %s: the label stands inside a block; a subroutine starts at the file's own level"
-#define MSG_IF_SYNTAX                                                                                 \
+#define MSG_IF_SYNTAX                                                                                           \
     u"Syntax: if [not] CONDITION COMMAND, with CONDITION \"A\"==\"B\", \"A\"!=\"B\", N1 EQ|NE|LT|LE|GT|GE N2, " \
     u"defined NAME, exist PATH, isdir PATH or errorlevel N, joined by .and. .or. .xor."
 #define MSG_IF_TOO_DEEP u"if nested too deeply"
 #define MSG_IFF_SYNTAX u"Syntax: iff CONDITION then ... [elseiff CONDITION then ...] [else ...] endiff"
-#define MSG_DO_FORM                                                                                         \
+#define MSG_DO_FORM                                                                                          \
     u"DO fits no form: do %s (do N, do forever, do VAR = START to END [by STEP], do while|until CONDITION, " \
     u"do VAR in /L WORDS, do VAR in FILES)"
 #define MSG_DO_STEP_ZERO u"DO with a step of 0 would never end"

@@ -44,7 +44,6 @@ bool parse_handle(const std::u16string& text, uint64_t* handle) {
 
 }  // namespace
 
-
 // PATH,MODE with an optional third argument b (binary, which every file is anyway).
 FunctionOutcome function_fileopen(const std::u16string& args, std::u16string* result) {
     std::vector<std::u16string> a = split_commas(args);
@@ -118,8 +117,6 @@ FunctionOutcome function_samefile(const std::u16string& args, std::u16string* re
     *result = same ? u"1" : u"0";
     return FUNCTION_DONE;
 }
-
-
 
 void close_all_files() {
     std::u16string ignored;

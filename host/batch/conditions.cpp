@@ -143,19 +143,19 @@ TestOutcome test_one(const Test& t, bool expanded, std::u16string* message) {
     bool holds = false;
     int64_t x, y;
     switch (t.kind) {
-        case TEST_EQUAL: holds = equal_nocase(a, b); break;
-        case TEST_NOT_EQUAL: holds = !equal_nocase(a, b); break;
-        case TEST_NUMERIC:
-            if (!number_operand(a, &x, message) || !number_operand(b, &y, message)) return TEST_STOP;
-            holds = comparisons[t.comparison].holds(x, y);
-            break;
-        case TEST_DEFINED: holds = is_defined(trim(a)); break;
-        case TEST_EXIST: holds = system_path_kind(unquoted(a)) != PATH_NONE; break;
-        case TEST_ISDIR: holds = system_path_kind(unquoted(a)) == PATH_FOLDER; break;
-        case TEST_ERRORLEVEL:
-            if (!number_operand(a, &x, message)) return TEST_STOP;
-            holds = last_status() >= x;
-            break;
+    case TEST_EQUAL: holds = equal_nocase(a, b); break;
+    case TEST_NOT_EQUAL: holds = !equal_nocase(a, b); break;
+    case TEST_NUMERIC:
+        if (!number_operand(a, &x, message) || !number_operand(b, &y, message)) return TEST_STOP;
+        holds = comparisons[t.comparison].holds(x, y);
+        break;
+    case TEST_DEFINED: holds = is_defined(trim(a)); break;
+    case TEST_EXIST: holds = system_path_kind(unquoted(a)) != PATH_NONE; break;
+    case TEST_ISDIR: holds = system_path_kind(unquoted(a)) == PATH_FOLDER; break;
+    case TEST_ERRORLEVEL:
+        if (!number_operand(a, &x, message)) return TEST_STOP;
+        holds = last_status() >= x;
+        break;
     }
     return holds != t.negate ? TEST_TRUE : TEST_FALSE;
 }

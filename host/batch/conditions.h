@@ -23,8 +23,8 @@ enum Joiner { JOIN_NONE, JOIN_AND, JOIN_OR, JOIN_XOR };
 struct Test {
     bool negate;
     TestKind kind;
-    int comparison;  // TEST_NUMERIC: which one
-    Joiner joiner;   // how it joins the tests before it (JOIN_NONE for the first)
+    int comparison;              // TEST_NUMERIC: which one
+    Joiner joiner;               // how it joins the tests before it (JOIN_NONE for the first)
     std::u16string left, right;  // as written; a one-operand test uses left
 };
 

@@ -216,7 +216,8 @@ bool Parser::parse_line_into(size_t sequence, BlockEnd end, bool* block_ends) {
     if (failed) return false;
     node(sequence).children.push_back(child);
     skip_blanks();
-    if (!at_end()) return fail(text_of(at() == u')' ? MSG_CLOSE_WITHOUT_OPEN : MSG_UNEXPECTED_TEXT, line().substr(pos)));
+    if (!at_end())
+        return fail(text_of(at() == u')' ? MSG_CLOSE_WITHOUT_OPEN : MSG_UNEXPECTED_TEXT, line().substr(pos)));
     return true;
 }
 
@@ -266,8 +267,7 @@ size_t Parser::parse_command(bool in_group) {
         return new_node(NODE_SEQUENCE);
     }
     if (w == u"if") return parse_if(in_group);
-    if (w == u"iff" || w == u"do" || w == u"then")
-        return fail(text_of(MSG_BEGINS_A_LINE, w)), 0;
+    if (w == u"iff" || w == u"do" || w == u"then") return fail(text_of(MSG_BEGINS_A_LINE, w)), 0;
     for (const char16_t* closing : closing_words)
         if (w == closing) return fail(text_of(MSG_BEGINS_A_LINE, w)), 0;
     return parse_simple(in_group);
@@ -528,8 +528,8 @@ size_t Parser::parse_simple(bool in_group) {
         if (c == u'&') break;
         if (c == u'|') return fail(text_of(MSG_NOT_TAKEN, u"| (a pipe)")), id;
         if (c == u'<') return fail(text_of(MSG_NOT_TAKEN, u"< (input redirection)")), id;
-        bool stream_two = c == u'2' && pos + 1 < s.size() && s[pos + 1] == u'>' &&
-                          (text.empty() || text_is_space(text.back()));
+        bool stream_two =
+            c == u'2' && pos + 1 < s.size() && s[pos + 1] == u'>' && (text.empty() || text_is_space(text.back()));
         if (c == u'>' || stream_two) {
             if (!parse_redirection(node(id))) return id;
             continue;
@@ -645,7 +645,8 @@ struct JumpCheck {
         if (label.empty() || has_expansion(label)) return true;
         const Label* l = find_label(script, label);
         if (!l) return fail(n, text_of(MSG_LABEL_NOT_FOUND, label));
-        if (n.command->jump == JUMP_GOSUB) return l->sequence == script.top || fail(n, text_of(MSG_GOSUB_INTO_BLOCK, label));
+        if (n.command->jump == JUMP_GOSUB)
+            return l->sequence == script.top || fail(n, text_of(MSG_GOSUB_INTO_BLOCK, label));
         for (size_t s : path)
             if (s == l->sequence) return true;
         return fail(n, text_of(MSG_GOTO_INTO_BLOCK, label));
@@ -653,8 +654,8 @@ struct JumpCheck {
 
     bool walk(size_t id) {
         const Node& n = script.nodes[id];
-        if (n.kind == NODE_COMMAND) return !n.command || n.command->jump == JUMP_NONE || n.command->jump == JUMP_LOOP ||
-                                           check_jump(n);
+        if (n.kind == NODE_COMMAND)
+            return !n.command || n.command->jump == JUMP_NONE || n.command->jump == JUMP_LOOP || check_jump(n);
         bool sequence = n.kind == NODE_SEQUENCE;
         if (sequence) path.push_back(id);
         bool ok = true;

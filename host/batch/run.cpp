@@ -381,45 +381,45 @@ Flow run_do(const Node& n) {
     Flow flow = FLOW_NEXT;
     int64_t count;
     switch (h.form) {
-        case DO_COUNT:
-            if (!loop_number(h.first, &count)) return FLOW_STOP;
-            for (int64_t k = 0; k < count;)
-                if (!loop_pass(body, &flow) || (++k, false)) return flow;
-            return flow;
-        case DO_FOREVER:
-            while (loop_pass(body, &flow)) {
+    case DO_COUNT:
+        if (!loop_number(h.first, &count)) return FLOW_STOP;
+        for (int64_t k = 0; k < count;)
+            if (!loop_pass(body, &flow) || (++k, false)) return flow;
+        return flow;
+    case DO_FOREVER:
+        while (loop_pass(body, &flow)) {
+        }
+        return flow;
+    case DO_RANGE: return run_range(h, body);
+    case DO_WHILE:
+    case DO_UNTIL:
+        for (;;) {
+            if (h.form == DO_WHILE) {
+                note_location(n.line);
+                TestOutcome t = test_condition(h.condition);
+                if (t != TEST_TRUE) return t == TEST_STOP ? FLOW_STOP : flow;
             }
-            return flow;
-        case DO_RANGE: return run_range(h, body);
-        case DO_WHILE:
-        case DO_UNTIL:
-            for (;;) {
-                if (h.form == DO_WHILE) {
-                    note_location(n.line);
-                    TestOutcome t = test_condition(h.condition);
-                    if (t != TEST_TRUE) return t == TEST_STOP ? FLOW_STOP : flow;
-                }
-                if (!loop_pass(body, &flow)) return flow;
-                if (h.form == DO_UNTIL) {
-                    note_location(n.line);
-                    TestOutcome t = test_condition(h.condition);
-                    if (t != TEST_FALSE) return t == TEST_STOP ? FLOW_STOP : flow;
-                }
+            if (!loop_pass(body, &flow)) return flow;
+            if (h.form == DO_UNTIL) {
+                note_location(n.line);
+                TestOutcome t = test_condition(h.condition);
+                if (t != TEST_FALSE) return t == TEST_STOP ? FLOW_STOP : flow;
             }
-        case DO_WORDS:
-        case DO_FILES: return run_list(h, body);
+        }
+    case DO_WORDS:
+    case DO_FILES: return run_list(h, body);
     }
     return flow;
 }
 
 Flow run_node_kind(const Node& n, size_t id) {
     switch (n.kind) {
-        case NODE_COMMAND: return run_command(n);
-        case NODE_SEQUENCE: return run_sequence(id, 0);
-        case NODE_IF: return run_if(n);
-        case NODE_IFF: return run_iff(n);
-        case NODE_DO: return run_do(n);
-        case NODE_LABEL: return FLOW_NEXT;
+    case NODE_COMMAND: return run_command(n);
+    case NODE_SEQUENCE: return run_sequence(id, 0);
+    case NODE_IF: return run_if(n);
+    case NODE_IFF: return run_iff(n);
+    case NODE_DO: return run_do(n);
+    case NODE_LABEL: return FLOW_NEXT;
     }
     return FLOW_NEXT;
 }

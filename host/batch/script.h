@@ -12,12 +12,12 @@
 struct Command;
 
 enum NodeKind {
-    NODE_COMMAND,  // one command: its text, its redirections
-    NODE_SEQUENCE, // nodes run in order: a file, a block's body, a group, a & list
-    NODE_IF,       // condition, then the first child, else the second (when there is one)
-    NODE_IFF,      // one branch a child (a sequence), each with its condition or none (ELSE)
-    NODE_DO,       // the head, and the body as the one child
-    NODE_LABEL,    // a label line; GOSUB's parameters
+    NODE_COMMAND,   // one command: its text, its redirections
+    NODE_SEQUENCE,  // nodes run in order: a file, a block's body, a group, a & list
+    NODE_IF,        // condition, then the first child, else the second (when there is one)
+    NODE_IFF,       // one branch a child (a sequence), each with its condition or none (ELSE)
+    NODE_DO,        // the head, and the body as the one child
+    NODE_LABEL,     // a label line; GOSUB's parameters
 };
 
 enum DoForm { DO_COUNT, DO_FOREVER, DO_RANGE, DO_WHILE, DO_UNTIL, DO_WORDS, DO_FILES };
