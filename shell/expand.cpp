@@ -21,6 +21,8 @@ struct Internal {
 };
 
 Internal internals[MAX_INTERNALS];
+// Every reference asks the internals first: only the slots ever used are looked at.
+int internals_in_use = 0;
 shell_function_handler function_handler = nullptr;
 shell_fault_handler fault_handler = nullptr;
 
@@ -61,8 +63,10 @@ void put_text(Sink& s, const char16_t* t) { put_run(s, t, text_len_bounded(t, s.
 Internal* find_internal(const char16_t* name) {
     // Every reference asks here first, so most names are turned away on their first letter.
     char16_t first = text_upper(name[0]);
-    for (Internal& in : internals)
+    for (int k = 0; k < internals_in_use; ++k) {
+        Internal& in = internals[k];
         if (in.used && text_upper(in.name[0]) == first && text_equal_nocase(in.name, name)) return &in;
+    }
     return nullptr;
 }
 
@@ -200,9 +204,10 @@ bool shell_set_internal(const char16_t* name, const char16_t* value) {
         return true;
     }
     if (!in) {
-        for (Internal& free_slot : internals)
-            if (!free_slot.used) {
-                in = &free_slot;
+        for (int k = 0; k < MAX_INTERNALS && !in; ++k)
+            if (!internals[k].used) {
+                in = &internals[k];
+                if (k >= internals_in_use) internals_in_use = k + 1;
                 break;
             }
         if (!in) return false;
