@@ -122,6 +122,7 @@ std::u16string check_set(const std::u16string& written) {
         if (!read_assignment(after, &a)) return MSG_SET_A_SYNTAX;
         return u"";
     }
+    if (!first.empty() && first[0] == u'/') return MSG_SET_SYNTAX;
     size_t eq = written.find(u'=');
     if (eq == std::u16string::npos && !has_expansion(written)) return MSG_SET_SYNTAX;
     if (eq != std::u16string::npos && trim(written.substr(0, eq)).empty()) return MSG_SET_SYNTAX;

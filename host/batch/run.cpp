@@ -473,7 +473,7 @@ Flow run_frame(std::unique_ptr<Frame> f) {
     run.frames.pop_back();
     if (!run.frames.empty()) publish_frame();
     else error_location_set(u"", 0);
-    return flow == FLOW_QUIT ? FLOW_NEXT : flow;
+    return flow;
 }
 
 // Reads and checks a script; a fault is reported where it stands.
@@ -611,7 +611,7 @@ int command_gosub(const std::u16string&, const std::u16string& rest) {
     std::vector<SavedVariable> saved;
     for (size_t k = 0; k < params.size(); ++k) {
         saved.push_back(save_variable(params[k]));
-        std::u16string value = k < args.size() ? unquoted(args[k]) : u"";
+        std::u16string value = k < args.size() ? args[k] : u"";
         sys_set_env(params[k].c_str(), value.empty() ? nullptr : value.c_str());
     }
     size_t base = f.active_base;
@@ -656,16 +656,18 @@ int command_call(const std::u16string&, const std::u16string& rest) {
     std::unique_ptr<Frame> f(new Frame);
     f->batch_file = true;
     f->jumps = true;
-    f->zero = unquoted(words[0]);
-    for (size_t k = 1; k < words.size(); ++k) f->args.push_back(unquoted(words[k]));
-    if (!read_batch_file(f->zero, f.get())) {
+    // The arguments as typed, quotes and all, as the shell hands them on.
+    f->zero = words[0];
+    for (size_t k = 1; k < words.size(); ++k) f->args.push_back(words[k]);
+    if (!read_batch_file(unquoted(f->zero), f.get())) {
         stop_with(1);
         return 1;
     }
     ++run.nesting;
     Flow flow = run_frame(std::move(f));
     --run.nesting;
-    if (flow != FLOW_NEXT) run.pending = flow;
+    // QUIT ends the called file alone.
+    if (flow != FLOW_NEXT && flow != FLOW_QUIT) run.pending = flow;
     return KEEP_STATUS;
 }
 
@@ -781,7 +783,7 @@ int run_input(bool terminal) {
         run.stopping = false;
         Flow flow = run_frame(std::move(f));
         if (shell_output_failure() != 0) break;
-        if (flow == FLOW_EXIT || flow == FLOW_CANCEL) break;
+        if (flow == FLOW_QUIT || flow == FLOW_EXIT || flow == FLOW_CANCEL) break;
     }
     return finish(FLOW_NEXT);
 }

@@ -31,10 +31,11 @@ expect_line "bhsh> at the prompt: 0 0 0" 1
 [ "$code" = 3 ] || { echo "exit code $code, expected 3"; failed=1; }
 
 export noloadmsg=1
-session 'echo quiet\nquit\n'
+session 'echo quiet\nquit 4\necho WRONG\n'
 expect_line "Bytehaul v0.90.5 loaded." 0
 expect_line "bhsh> quiet" 1
-[ "$code" = 0 ] || { echo "exit code $code, expected 0"; failed=1; }
+expect_line "bhsh> WRONG" 0
+[ "$code" = 4 ] || { echo "exit code $code, expected 4"; failed=1; }
 # Any value silences it, however long: one longer than an expansion may be is cut, not lost.
 export noloadmsg=$(head -c 40000 /dev/zero | tr '\0' q)
 session 'echo long\nquit\n'

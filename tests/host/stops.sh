@@ -40,6 +40,7 @@ rows=(
   "check¦2¦Unknown command: frob¦if 1 EQ 1 frob"
   "check¦2¦$if_syntax¦if \"a\" \"b\" echo x"
   "check¦2¦Syntax: set NAME=VALUE¦set =x"
+  "check¦2¦Syntax: set NAME=VALUE¦set /l x=1"
   "check¦2¦Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)¦set /a 3"
   "check¦2¦Missing label after goto or gosub¦goto"
   "check¦2¦Label not found: nowhere¦goto nowhere"
