@@ -121,6 +121,15 @@ std::u16string fuzz_text(const uint8_t* data, size_t size, size_t* used) {
     return out;
 }
 
+std::u16string fuzz_text_all(const uint8_t* data, size_t size) {
+    std::u16string out;
+    for (size_t at = 0, used = 0; at < size; at += used) {
+        out += fuzz_text(data + at, size - at, &used);
+        if (data[at + used - 1] == 0) out += u'\0';
+    }
+    return out;
+}
+
 char16_t* exact_buffer(size_t cap, const std::u16string& text) {
     char16_t* b = static_cast<char16_t*>(malloc(cap * sizeof(char16_t)));
     if (!b) abort();

@@ -12,6 +12,8 @@
 // surrogates are kept as lone surrogates, so every byte string means some text. Reading
 // stops after a NUL byte or at the end; *used receives the bytes taken, the NUL included.
 std::u16string fuzz_text(const uint8_t* data, size_t size, size_t* used);
+// All the bytes as text, as fuzz_text reads them, a NUL byte kept as a NUL character.
+std::u16string fuzz_text_all(const uint8_t* data, size_t size);
 
 // A heap block of exactly cap characters: text (cut to cap - 1 characters), a NUL, and a
 // pattern in the remaining cells. Nothing lies after it, so a write one cell too far is

@@ -269,6 +269,36 @@ def bytetext_seeds():
     seed("below-capacity-0", 0, 1, 4000, 0x40, [1, 5, 9])
 
 
+def script_seeds():
+    scripts = {
+        "jumps-and-labels": "@echo off\n:top\nset /a n=%n+1\nif %n LT 3 goto top\ngosub sub 1 2\nquit 0\n"
+                            ":sub [a b]\necho %a %b\nreturn\n",
+        "blocks": "iff %n LT 3 then echo a\nelseiff defined n .and. 1 EQ 1 then\n  do i = 1 to 9 by 2\n"
+                  "    if %i == 5 leave\n  enddo\nelse\n  do w in /L x y\n    iterate\n  enddo\nendiff\n"
+                  "do forever\n  leave\nenddo\nif \"a\"==\"b\" (\n  echo x\n) else (echo y & echo z)\n",
+        "redirections-and-escapes": "echo a > out.txt\r\necho b >> \"o t.txt\" 2>&1\necho c >& both.txt\n"
+                                    "echo ^(x^) ^& \"q & q\" 2> err.txt\n",
+        "functions": "echo %@eval[1+2**3] %@len[abc] %@if[1==1,a,b]\nset x=%@upper[%@lower[X]] %[x]\n"
+                     "set /a y=0x1F MOD 3\n",
+        "goto-into-block": "goto inner\ndo 2\n:inner\nenddo\n",
+        "unclosed-do": "do 3\necho x\n",
+        "unknown-function": "echo %@nosuch[1,2]\n",
+        "deep-groups": "(" * 70 + "\n",
+    }
+    for name, text in scripts.items():
+        put("script", name, text)
+
+
+def arith_seeds():
+    # Each is read as an expression by arith_evaluate and, byte by byte, as the generator's choices.
+    texts = {"power-under-sign": "-2**2", "not-whole": "7/2", "remainders": "-7 MOD 2 + -7\\2 + 7 % -2",
+             "highest-hex": "0x7FFFFFFFFFFFFFFF", "past-highest": "0o1000000000000000000000 - 1",
+             "too-deep": "(" * 70 + "1" + ")" * 70, "blank-power": "2* *3", "name": "a+1"}
+    for name, text in texts.items():
+        put("arith", name, text)
+    put("arith", "generated-choices", bytes([7, 0, 3, 4, 0x2A, 1, 7, 0x0A, 2, 0xF9, 3, 1, 4, 0x9C, 3, 3, 0x4B, 9]))
+
+
 def main():
     if os.path.isdir(ROOT):
         shutil.rmtree(ROOT)
@@ -283,6 +313,8 @@ def main():
     incdec_seeds("dec")
     usage_seeds()
     bytetext_seeds()
+    script_seeds()
+    arith_seeds()
 
 
 if __name__ == "__main__":

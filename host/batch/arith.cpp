@@ -186,12 +186,13 @@ bool divide(Parser& p, TokenKind op, int64_t a, int64_t b, int64_t* value) {
     const char16_t* name = op == TOKEN_DIVIDE ? u"/" : op == TOKEN_WHOLE_DIVIDE ? u"\\" : u"MOD";
     std::u16string what = operation_text(a, name, b);
     if (b == 0) return refuse(p, text_of(MSG_ARITH_DIVISION_BY_ZERO, what));
-    // The one quotient beyond the range; its remainder, though 0, traps on the machine.
-    if (a == INT64_MIN && b == -1) return refuse_range(p, what);
     if (op == TOKEN_MOD) {
-        *value = a % b;
+        // Every number divides by -1 with nothing left, yet INT64_MIN % -1 traps on the machine.
+        *value = b == -1 ? 0 : a % b;
         return true;
     }
+    // The one quotient beyond the range.
+    if (a == INT64_MIN && b == -1) return refuse_range(p, what);
     if (op == TOKEN_DIVIDE && a % b != 0) return refuse(p, text_of(MSG_ARITH_NOT_WHOLE, what));
     *value = a / b;
     return true;
