@@ -9,16 +9,6 @@
 
 #include "fuzz/harness.h"
 #include "host/batch/script.h"
-#include "host/system.h"
-#include "shell/shell_host.h"
-
-// The run, which the command table links in, calls these four, which the host does not
-// define yet. Weak, so that the real ones take over once they exist; reading a script must
-// never run it, so a call is a finding.
-extern "C" __attribute__((weak)) void shell_flush_output(void) { abort(); }
-extern "C" __attribute__((weak)) uint32_t shell_output_failure_code(void) { abort(); }
-__attribute__((weak)) bool system_take_interrupt() { abort(); }
-__attribute__((weak)) void system_exit_now(int) { abort(); }
 
 namespace {
 
