@@ -17,18 +17,20 @@ namespace {
 
 bool has_expansion(const std::u16string& s) { return s.find(u'%') != std::u16string::npos; }
 
-// echo prints everything after the one blank that ends the word "echo".
+// echo prints everything after the one blank that ends the word "echo". Every line of a
+// dump passes here: the text goes out without a copy.
 int run_echo(const std::u16string& line, const std::u16string&) {
     size_t at = 0;
     skip_blanks(line, &at);
-    std::u16string text = line.size() > at + 4 ? line.substr(at + 5) : u"";
+    at = line.size() > at + 4 ? at + 5 : line.size();
     size_t b, e;
-    trim_bounds(text, 0, text.size(), &b, &e);
+    trim_bounds(line, at, line.size(), &b, &e);
     if (e - b <= 3) {  // commands are never echoed: "echo off" only says so
-        std::u16string word = text.substr(b, e - b);
+        std::u16string word = line.substr(b, e - b);
         if (equal_nocase(word, u"on") || equal_nocase(word, u"off")) return 0;
     }
-    write_out_line(text);
+    shell_write_text(sys_stdout_handle(), line.data() + at, line.size() - at);
+    shell_write_text(sys_stdout_handle(), u"\r\n", 2);
     return 0;
 }
 

@@ -138,22 +138,28 @@ int64_t last_status() {
 // expanded: the operands are final already (@IF's arguments). A stop's message is left
 // empty when the expansion has reported it.
 TestOutcome test_one(const Test& t, bool expanded, std::u16string* message) {
-    std::u16string a = t.left, b = t.right;
-    if (!expanded && (!expand_text(t.left, &a) || (!t.right.empty() && !expand_text(t.right, &b)))) return TEST_STOP;
+    std::u16string left, right;
+    const std::u16string* a = &t.left;
+    const std::u16string* b = &t.right;
+    if (!expanded) {
+        if (!expand_text(t.left, &left) || (!t.right.empty() && !expand_text(t.right, &right))) return TEST_STOP;
+        a = &left;
+        b = &right;
+    }
     bool holds = false;
     int64_t x, y;
     switch (t.kind) {
-    case TEST_EQUAL: holds = equal_nocase(a, b); break;
-    case TEST_NOT_EQUAL: holds = !equal_nocase(a, b); break;
+    case TEST_EQUAL: holds = equal_nocase(*a, *b); break;
+    case TEST_NOT_EQUAL: holds = !equal_nocase(*a, *b); break;
     case TEST_NUMERIC:
-        if (!number_operand(a, &x, message) || !number_operand(b, &y, message)) return TEST_STOP;
+        if (!number_operand(*a, &x, message) || !number_operand(*b, &y, message)) return TEST_STOP;
         holds = comparisons[t.comparison].holds(x, y);
         break;
-    case TEST_DEFINED: holds = is_defined(trim(a)); break;
-    case TEST_EXIST: holds = system_path_kind(unquoted(a)) != PATH_NONE; break;
-    case TEST_ISDIR: holds = system_path_kind(unquoted(a)) == PATH_FOLDER; break;
+    case TEST_DEFINED: holds = is_defined(trim(*a)); break;
+    case TEST_EXIST: holds = system_path_kind(unquoted(*a)) != PATH_NONE; break;
+    case TEST_ISDIR: holds = system_path_kind(unquoted(*a)) == PATH_FOLDER; break;
     case TEST_ERRORLEVEL:
-        if (!number_operand(a, &x, message)) return TEST_STOP;
+        if (!number_operand(*a, &x, message)) return TEST_STOP;
         holds = last_status() >= x;
         break;
     }
