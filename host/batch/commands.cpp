@@ -131,21 +131,12 @@ std::u16string check_set(const std::u16string& written) {
     return u"";
 }
 
-// Words parted by blanks, one pair of quotes taken off each.
+// Words parted by blanks, their quotes taken off.
 std::vector<std::u16string> names_of(const std::u16string& s) {
-    std::vector<std::u16string> names;
-    size_t i = 0;
-    for (;;) {
-        skip_blanks(s, &i);
-        if (i == s.size()) return names;
-        std::u16string name;
-        bool quoted = false;
-        for (; i < s.size() && (quoted || !text_is_space(s[i])); ++i) {
-            if (s[i] == u'"') quoted = !quoted;
-            else name += s[i];
-        }
-        names.push_back(name);
-    }
+    std::vector<std::u16string> names = words_of(s, false);
+    for (std::u16string& n : names)
+        for (size_t q; (q = n.find(u'"')) != std::u16string::npos;) n.erase(q, 1);
+    return names;
 }
 
 // A name DEL refuses whatever the files are: a wildcard, and on Windows a switch.

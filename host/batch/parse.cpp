@@ -157,6 +157,19 @@ struct Parser {
         return scan.level(text, 0) || fail(scan.message);
     }
 
+    bool enter_block() {
+        if (++blocks <= MAX_BLOCK_NESTING) return true;
+        return fail(text_of(MSG_BLOCKS_TOO_DEEP, std::to_string(MAX_BLOCK_NESTING)));
+    }
+
+    bool checked_condition(const Condition& condition) {
+        std::vector<const std::u16string*> texts;
+        condition_texts(condition, &texts);
+        for (const std::u16string* t : texts)
+            if (!checked_text(*t)) return false;
+        return true;
+    }
+
     bool check_line_length() {
         if (line().size() < SHELL_EXPAND_MAX) return true;
         return fail(text_of(MSG_LINE_TOO_LONG, std::to_string(SHELL_EXPAND_MAX - 1)));
@@ -276,7 +289,7 @@ size_t Parser::parse_command(bool in_group) {
 // "( commands )" on one line, or "(" at a line's end, lines, and ")" where a command would start.
 size_t Parser::parse_group(bool in_group) {
     int opened = int(li + 1);
-    if (++blocks > MAX_BLOCK_NESTING) return fail(text_of(MSG_BLOCKS_TOO_DEEP, std::to_string(MAX_BLOCK_NESTING))), 0;
+    if (!enter_block()) return 0;
     ++pos;
     skip_blanks();
     size_t group;
@@ -305,10 +318,7 @@ size_t Parser::parse_if(bool in_group) {
     std::u16string message;
     Condition condition;
     if (!parse_condition(line(), &pos, &condition, &message)) return fail(message), id;
-    std::vector<const std::u16string*> texts;
-    condition_texts(condition, &texts);
-    for (const std::u16string* t : texts)
-        if (!checked_text(*t)) return id;
+    if (!checked_condition(condition)) return id;
     node(id).condition = condition;
     skip_blanks();
     if (at_end()) return fail(MSG_IF_SYNTAX), id;
@@ -333,11 +343,7 @@ bool Parser::parse_iff_condition(Condition* condition) {
     if (!parse_condition(line(), &pos, condition, &message)) return fail(message);
     skip_blanks();
     if (!take(u"then")) return fail(MSG_IFF_SYNTAX);
-    std::vector<const std::u16string*> texts;
-    condition_texts(*condition, &texts);
-    for (const std::u16string* t : texts)
-        if (!checked_text(*t)) return false;
-    return true;
+    return checked_condition(*condition);
 }
 
 // IFF condition THEN ... [ELSEIFF condition THEN ...] [ELSE ...] ENDIFF; what follows
@@ -345,7 +351,7 @@ bool Parser::parse_iff_condition(Condition* condition) {
 size_t Parser::parse_iff() {
     int opened = int(li + 1);
     size_t id = new_node(NODE_IFF);
-    if (++blocks > MAX_BLOCK_NESTING) return fail(text_of(MSG_BLOCKS_TOO_DEEP, std::to_string(MAX_BLOCK_NESTING))), id;
+    if (!enter_block()) return id;
     pos += 3;
     Condition condition;
     if (!parse_iff_condition(&condition)) return id;
@@ -373,7 +379,7 @@ size_t Parser::parse_iff() {
 size_t Parser::parse_do() {
     int opened = int(li + 1);
     size_t id = new_node(NODE_DO);
-    if (++blocks > MAX_BLOCK_NESTING) return fail(text_of(MSG_BLOCKS_TOO_DEEP, std::to_string(MAX_BLOCK_NESTING))), id;
+    if (!enter_block()) return id;
     pos += 2;
     skip_blanks();
     DoHead head;
@@ -391,43 +397,14 @@ size_t Parser::parse_do() {
     return id;
 }
 
-// The words of a DO head: blanks part them, except within quotes and a function's brackets.
-std::vector<std::u16string> head_words(const std::u16string& s) {
-    std::vector<std::u16string> words;
-    size_t i = 0;
-    for (;;) {
-        skip_blanks(s, &i);
-        if (i == s.size()) return words;
-        size_t start = i;
-        int depth = 0;
-        bool quoted = false;
-        for (; i < s.size(); ++i) {
-            char16_t c = s[i];
-            if (c == u'"') quoted = !quoted;
-            else if (!quoted && c == u'[') ++depth;
-            else if (!quoted && c == u']' && depth > 0) --depth;
-            else if (!quoted && depth == 0 && text_is_space(c)) break;
-        }
-        words.push_back(s.substr(start, i - start));
-    }
-}
-
 bool equal_word(const std::u16string& w, const char16_t* keyword) { return equal_nocase(w, keyword); }
 
-// The text after the nth word of s (the words as head_words finds them).
+// The text after the nth word of s (the words of a DO head).
 std::u16string text_after_words(const std::u16string& s, size_t n) {
     size_t i = 0;
     for (size_t k = 0; k < n; ++k) {
         skip_blanks(s, &i);
-        int depth = 0;
-        bool quoted = false;
-        for (; i < s.size(); ++i) {
-            char16_t c = s[i];
-            if (c == u'"') quoted = !quoted;
-            else if (!quoted && c == u'[') ++depth;
-            else if (!quoted && c == u']' && depth > 0) --depth;
-            else if (!quoted && depth == 0 && text_is_space(c)) break;
-        }
+        i = word_end(s, i, true);
     }
     skip_blanks(s, &i);
     return s.substr(i);
@@ -461,7 +438,7 @@ bool parse_range(const std::vector<std::u16string>& written, DoHead* head) {
 
 bool Parser::parse_do_head(DoHead* head) {
     std::u16string text = line().substr(pos);
-    std::vector<std::u16string> w = head_words(text);
+    std::vector<std::u16string> w = words_of(text, true);
     std::u16string refused = text_of(MSG_DO_FORM, trim(text));
     if (w.empty()) return fail(refused);
     bool fits = true;
@@ -493,10 +470,9 @@ bool Parser::parse_do_head(DoHead* head) {
             return fail(MSG_DO_STEP_ZERO);
     }
     if (!fits) return fail(refused);
-    std::vector<const std::u16string*> texts = {&head->first, &head->last, &head->step};
-    condition_texts(head->condition, &texts);
-    for (const std::u16string* t : texts)
+    for (const std::u16string* t : {&head->first, &head->last, &head->step})
         if (!checked_text(*t)) return false;
+    if (!checked_condition(head->condition)) return false;
     pos = line().size();
     return true;
 }

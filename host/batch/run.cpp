@@ -281,21 +281,6 @@ Flow run_range(const DoHead& h, size_t body) {
     return flow;
 }
 
-// Words parted by blanks; a quoted word keeps its blanks and its quotes.
-std::vector<std::u16string> list_words(const std::u16string& s) {
-    std::vector<std::u16string> words;
-    size_t i = 0;
-    for (;;) {
-        skip_blanks(s, &i);
-        if (i == s.size()) return words;
-        size_t start = i;
-        bool quoted = false;
-        for (; i < s.size() && (quoted || !text_is_space(s[i])); ++i)
-            if (s[i] == u'"') quoted = !quoted;
-        words.push_back(s.substr(start, i - start));
-    }
-}
-
 bool has_wildcard(const std::u16string& s) { return s.find_first_of(u"*?") != std::u16string::npos; }
 
 char16_t fold(char16_t c, bool fold_case) { return fold_case ? text_upper(c) : c; }
@@ -356,7 +341,7 @@ void matching_files(const std::u16string& pattern, std::vector<std::u16string>* 
 Flow run_list(const DoHead& h, size_t body) {
     std::u16string text;
     if (!expand_text(h.first, &text)) return FLOW_STOP;
-    std::vector<std::u16string> items = list_words(text);
+    std::vector<std::u16string> items = words_of(text, false);
     if (h.form == DO_FILES) {
         std::vector<std::u16string> files;
         for (const std::u16string& w : items) {
@@ -607,7 +592,7 @@ int command_gosub(const std::u16string&, const std::u16string& rest) {
     }
     if (!nesting_allowed()) return 1;
     const std::vector<std::u16string>& params = f.script.nodes[l->node].parameters;
-    std::vector<std::u16string> args = list_words(args_text);
+    std::vector<std::u16string> args = words_of(args_text, false);
     std::vector<SavedVariable> saved;
     for (size_t k = 0; k < params.size(); ++k) {
         saved.push_back(save_variable(params[k]));
@@ -647,7 +632,7 @@ int command_return(const std::u16string&, const std::u16string& rest) {
 }
 
 int command_call(const std::u16string&, const std::u16string& rest) {
-    std::vector<std::u16string> words = list_words(rest);
+    std::vector<std::u16string> words = words_of(rest, false);
     if (words.empty()) {
         stop_run(text_of(MSG_MISSING_NAME, u"call"));
         return 1;
