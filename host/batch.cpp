@@ -25,8 +25,6 @@ const int MAX_IF_NESTING = 16;
 const size_t NO_JUMP = size_t(-1);
 // How much of a faulty reference an error line quotes.
 const size_t QUOTE_MAX = 60;
-// The exit code of a run that ended because its output could no longer be written.
-const int EXIT_OUTPUT_LOST = 1;
 const int64_t MAX_EXIT_CODE = 255;
 
 struct Label {
@@ -420,18 +418,25 @@ int run_command(RunState& run, const std::u16string& raw, int if_depth) {
 // A stream that can no longer be written ends the run, as it ends a Unix tool: whatever
 // the script would go on to write would be lost, and a reader that has gone wants no more.
 bool output_lost(RunState& run) {
-    int stream = shell_output_failure();
-    if (stream == 0) return false;
+    if (!handle_output_failure()) return false;
     if (!run.stop_requested) {
         run.stop_requested = true;
         run.status = EXIT_OUTPUT_LOST;
         set_status_variable(run.status);
-        // Said on the other stream, if that one still works.
-        std::u16string line = text_of(MSG_OUTPUT_LOST, stream == 1 ? u"standard output" : u"standard error");
-        void* other = stream == 1 ? sys_stderr_handle() : sys_stdout_handle();
-        shell_write_text(other, line.data(), line.size());
     }
     return true;
+}
+
+// Ctrl-C, taken between lines: a batch file stops there; a line at the prompt ends with
+// the status, and the next is read.
+void note_interrupt(RunState& run) {
+    run.status = EXIT_INTERRUPTED;
+    set_status_variable(run.status);
+    if (run.batch.active) run.stop_requested = true;
+}
+
+void take_interrupt(RunState& run) {
+    if (system_take_interrupt()) note_interrupt(run);
 }
 
 void execute_line(RunState& run, const std::u16string& raw) {
@@ -537,6 +542,7 @@ int run_script(const std::u16string& path, const std::vector<std::u16string>& ar
         shell_set_internal(u"_batchline", number.c_str());
         error_location_set(path, long(i + 1));
         execute_line(run, lines[i]);
+        take_interrupt(run);
         if (run.jump_to != NO_JUMP) {
             i = run.jump_to + 1;
             run.jump_to = NO_JUMP;
@@ -554,6 +560,7 @@ int run_script(const std::u16string& path, const std::vector<std::u16string>& ar
 
 int run_one_line(const std::u16string& line) {
     execute_line(the_run, line);
+    take_interrupt(the_run);
     return exit_code(the_run);
 }
 
@@ -568,15 +575,24 @@ struct InputBuffer {
     bool ended = false;
 };
 
-// One line of standard input without its line break; false at the end of input.
-bool read_input_line(InputBuffer& in, std::u16string* line, bool* too_long) {
+// One line of standard input without its line break; false at the end of input. Ctrl-C
+// while it waits drops what it has of the line, which comes back empty and interrupted.
+bool read_input_line(InputBuffer& in, std::u16string* line, bool* too_long, bool* interrupted) {
     std::string bytes;
     *too_long = false;
+    *interrupted = false;
     for (;;) {
         if (in.pos == in.len) {
             if (in.ended) break;
+            // Whoever feeds the lines through a pipe may wait for what the last ones wrote.
+            shell_flush_output();
             in.len = system_read_stdin(in.data, sizeof in.data);
             in.pos = 0;
+            if (in.len == 0 && system_take_interrupt()) {
+                *interrupted = true;
+                line->clear();
+                return true;
+            }
             if (in.len == 0) {
                 in.ended = true;
                 break;
@@ -602,18 +618,27 @@ int run_input(bool prompt) {
     RunState& run = the_run;
     static InputBuffer in;
     for (;;) {
-        if (prompt) write_out(MSG_PROMPT);
+        if (prompt) {
+            write_out(MSG_PROMPT);
+            shell_flush_output();
+        }
         std::u16string line;
-        bool too_long;
-        if (!read_input_line(in, &line, &too_long)) {
+        bool too_long, interrupted;
+        if (!read_input_line(in, &line, &too_long, &interrupted)) {
             if (prompt) write_out(u"\r\n");
             break;
+        }
+        if (interrupted) {
+            note_interrupt(run);
+            if (prompt) write_out(u"\r\n");
+            continue;
         }
         if (too_long) {
             write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(MAX_INPUT_LINE)));
             continue;
         }
         execute_line(run, line);
+        take_interrupt(run);
         if (run.quit_requested || run.stop_requested) break;
     }
     return exit_code(run);
