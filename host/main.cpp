@@ -88,10 +88,7 @@ bool parse_options(const std::vector<std::u16string>& args, Options* o) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    system_prepare_standard_streams();
+int run_as_asked(int argc, char** argv) {
     Options o;
     std::vector<std::u16string> args = system_arguments(argc, argv);
     shell_set_lf_line_ends(wants_lf(args));
@@ -121,4 +118,12 @@ int main(int argc, char** argv) {
     close_all_files();
     plugin_shutdown_and_unload();
     return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    system_prepare_standard_streams();
+    system_watch_interrupt();
+    return finish_output(run_as_asked(argc, argv));
 }

@@ -1,6 +1,7 @@
 #include "host/output.h"
 
 #include "host/messages.h"
+#include "host/system.h"
 #include "platform/platform.h"
 #include "shell/shell_host.h"
 
@@ -18,6 +19,35 @@ void write_error_line(const std::u16string& message) {
     if (location_line > 0) line += location_name + u" [" + to_u16(std::to_string(location_line)) + u"]  ";
     line += message + u"\r\n";
     shell_write_text(sys_stderr_handle(), line.data(), line.size());
+}
+
+namespace {
+// Windows says a pipe's reader has gone with 232; Wine with 233, as for a named pipe whose
+// other end is gone; 109 is the same pipe seen from its reading end.
+bool is_broken_pipe(uint32_t code) {
+    return code == SYS_ERROR_NO_DATA || code == SYS_ERROR_PIPE_NOT_CONNECTED || code == SYS_ERROR_BROKEN_PIPE;
+}
+}  // namespace
+
+bool handle_output_failure() {
+    static bool reported = false;
+    int stream = shell_output_failure();
+    if (stream == 0) return false;
+    if (is_broken_pipe(shell_output_failure_code())) system_exit_now(EXIT_READER_GONE);
+    if (!reported) {
+        reported = true;
+        std::u16string line = text_of(MSG_OUTPUT_LOST, stream == 1 ? u"standard output" : u"standard error");
+        void* other = stream == 1 ? sys_stderr_handle() : sys_stdout_handle();
+        shell_write_text(other, line.data(), line.size());
+        shell_flush_output();
+    }
+    return true;
+}
+
+int finish_output(int code) {
+    bool failed_before = shell_output_failure() != 0;
+    shell_flush_output();
+    return handle_output_failure() && !failed_before ? EXIT_OUTPUT_LOST : code;
 }
 
 void error_location_set(const std::u16string& batch_name, long line) {

@@ -11,6 +11,19 @@ void write_out_line(const std::u16string& text);
 // One error line: "bhsh: ", the batch file and line when one is running, the message, CR LF.
 void write_error_line(const std::u16string& message);
 
+// The exit code of a run whose output could no longer be written, and of one whose
+// reader has gone: 128 + SIGPIPE, as a Unix shell reports a tool that SIGPIPE ended.
+const int EXIT_OUTPUT_LOST = 1;
+const int EXIT_READER_GONE = 141;
+
+// Whether a write to standard output or error has failed. A reader that has gone (a broken
+// pipe) ends the process here at once with EXIT_READER_GONE, saying nothing: it wants no
+// more, and a Unix tool ends so. Any other failure is said once, on the other stream.
+bool handle_output_failure();
+// Before the process ends: writes what standard output has gathered and gives the exit
+// code, EXIT_OUTPUT_LOST when that last write is the first to fail.
+int finish_output(int code);
+
 // Where the batch file being run stands, for error lines; line 0 means no batch file.
 void error_location_set(const std::u16string& batch_name, long line);
 

@@ -13,6 +13,7 @@
 #include "host/system.h"
 #include "host/messages.h"
 #include "host/output.h"
+#include "shell/shell_host.h"
 #include "text/chars.h"
 
 namespace {
@@ -252,6 +253,8 @@ PluginCall plugin_call_usage(const std::u16string& name) {
 
 PluginCall plugin_call_help(const std::u16string& name) {
     PluginCall call{0, u"", u""};
+    // The help window's stand-in on Linux writes to standard output's descriptor itself.
+    shell_flush_output();
     if (help_fn) call.code = help_fn(name.c_str());
     return call;
 }

@@ -20,7 +20,8 @@ std::u16string system_text_from_bytes(const std::string& bytes);
 std::u16string system_error_text(uint32_t code);
 
 // Before anything else: a standard stream that is closed is opened on the null device,
-// so that no file the host opens later can take its place.
+// so that no file the host opens later can take its place, and a write to a pipe whose
+// reader has gone fails (for the host to answer) instead of ending the process.
 void system_prepare_standard_streams();
 
 // The command-line arguments after the program's name, as typed.
@@ -33,7 +34,8 @@ bool system_read_file(const std::u16string& path, size_t max, std::string* bytes
 
 bool system_stdin_is_terminal();
 // Reads up to cap bytes of standard input (UTF-8; a console's UTF-16 is converted).
-// Returns the count, 0 at the end of input.
+// Returns the count, 0 at the end of input or when Ctrl-C ended the wait (once watched:
+// system_take_interrupt() then says so).
 size_t system_read_stdin(char* buf, size_t cap);
 
 enum FileMode { FILE_READ, FILE_WRITE, FILE_APPEND, FILE_READ_WRITE, FILE_CREATE_READ_WRITE };
@@ -82,11 +84,18 @@ bool system_redirect_to_stream(int stream, int other, SavedStream* saved, std::u
 // Puts the stream back as it was and closes what the redirection opened.
 void system_restore_stream(SavedStream* saved);
 
-// Ctrl-C: from the call on, an interrupt no longer ends the process but is noted here.
+// The exit code of a run that Ctrl-C ended, as a Unix shell reports a process that SIGINT
+// ended (128 + 2).
+const int EXIT_INTERRUPTED = 130;
+// Ctrl-C: from the call on, an interrupt no longer ends the process but is noted here. One
+// that is not taken in time ends the process with EXIT_INTERRUPTED all the same, so that a
+// run blocked in a read still ends: on Linux a second Ctrl-C before the first is taken, on
+// Windows the first after about two seconds.
 void system_watch_interrupt();
 // Whether Ctrl-C came since the last call; the note is cleared.
 bool system_take_interrupt();
-// Ends the process at once with code (a reader that has gone wants nothing more).
+// Ends the process at once with code, writing nothing more (a reader that has gone wants
+// nothing more).
 [[noreturn]] void system_exit_now(int code);
 
 // The plug-in library.

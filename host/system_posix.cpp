@@ -4,6 +4,8 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <poll.h>
+#include <signal.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +42,41 @@ bool fail(std::u16string* error) {
     return false;
 }
 
+volatile sig_atomic_t interrupt_watched = 0;
+volatile sig_atomic_t interrupt_noted = 0;
+
+void on_interrupt(int) {
+    // The first Ctrl-C has not been taken: the run is stuck (a read that waits for input
+    // that never comes), and the user asks again.
+    if (interrupt_noted) _exit(EXIT_INTERRUPTED);
+    interrupt_noted = 1;
+}
+
+// Waits until standard input has something to read (or its end); false when Ctrl-C came
+// first. Ctrl-C is let through only inside ppoll, so one that comes just before the wait
+// still ends it instead of leaving it to wait for a line; one that came while the input
+// did is still held back when ppoll returns, and counts first (it is noted as soon as it
+// is let through again).
+bool wait_for_stdin() {
+    if (!interrupt_watched) return true;
+    sigset_t block, old, pending;
+    sigemptyset(&block);
+    sigaddset(&block, SIGINT);
+    sigprocmask(SIG_BLOCK, &block, &old);
+    bool interrupted = interrupt_noted != 0;
+    while (!interrupted) {
+        struct pollfd in = {0, POLLIN, 0};
+        if (ppoll(&in, 1, nullptr, &old) < 0 && errno == EINTR) {
+            interrupted = interrupt_noted != 0;
+            continue;
+        }
+        interrupted = sigpending(&pending) == 0 && sigismember(&pending, SIGINT);
+        break;
+    }
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    return !interrupted;
+}
+
 }  // namespace
 
 std::u16string system_text_from_bytes(const std::string& bytes) {
@@ -67,6 +104,7 @@ void system_prepare_standard_streams() {
         int got = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
         if (got >= 0 && got != fd) close(got);
     }
+    signal(SIGPIPE, SIG_IGN);
 }
 
 std::vector<std::u16string> system_arguments(int argc, char** argv) {
@@ -113,11 +151,34 @@ bool system_stdin_is_terminal() { return isatty(0) != 0; }
 
 size_t system_read_stdin(char* buf, size_t cap) {
     for (;;) {
+        if (!wait_for_stdin()) return 0;
         ssize_t got = read(0, buf, cap);
         if (got < 0 && errno == EINTR) continue;
         return got > 0 ? size_t(got) : 0;
     }
 }
+
+void system_watch_interrupt() {
+    // A shell starts the background jobs of a script with SIGINT ignored, so that the
+    // Ctrl-C meant for the script's foreground leaves them running: that stays so.
+    struct sigaction action;
+    if (sigaction(SIGINT, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) return;
+    memset(&action, 0, sizeof action);
+    action.sa_handler = on_interrupt;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a read that waits is ended, for the prompt to take Ctrl-C at once.
+    action.sa_flags = 0;
+    sigaction(SIGINT, &action, nullptr);
+    interrupt_watched = 1;
+}
+
+bool system_take_interrupt() {
+    if (!interrupt_noted) return false;
+    interrupt_noted = 0;
+    return true;
+}
+
+void system_exit_now(int code) { _exit(code); }
 
 bool system_open(const std::u16string& path, FileMode mode, uint64_t* handle, std::u16string* error) {
     int flags = O_RDONLY;

@@ -19,6 +19,32 @@ bool fail(std::u16string* error) {
     return false;
 }
 
+volatile LONG interrupt_noted = 0;
+// How long Ctrl-C waits for the run to take it before it ends the process.
+const DWORD INTERRUPT_GRACE_MS = 2000;
+const DWORD INTERRUPT_STEP_MS = 20;
+
+bool interrupt_pending() { return InterlockedCompareExchange(&interrupt_noted, 0, 0) != 0; }
+
+// Runs on a thread of its own. A run between commands takes the note within moments; one
+// blocked in a read never does, and ends here.
+BOOL WINAPI on_console_event(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    InterlockedExchange(&interrupt_noted, 1);
+    for (DWORD waited = 0; waited < INTERRUPT_GRACE_MS; waited += INTERRUPT_STEP_MS) {
+        if (!interrupt_pending()) return TRUE;
+        Sleep(INTERRUPT_STEP_MS);
+    }
+    ExitProcess(EXIT_INTERRUPTED);
+}
+
+// A console read that Ctrl-C ended returns before the handler, on its own thread, has
+// noted it: the note is waited for, so that the caller finds it.
+void await_interrupt_note() {
+    for (DWORD waited = 0; waited < INTERRUPT_GRACE_MS / 2 && !interrupt_pending(); waited += INTERRUPT_STEP_MS)
+        Sleep(INTERRUPT_STEP_MS);
+}
+
 HANDLE open_for_query(const std::u16string& path) {
     // Backup semantics let a folder be opened too, to be told apart from a file.
     return CreateFileW(w(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -88,7 +114,12 @@ size_t system_read_stdin(char* buf, size_t cap) {
         wchar_t wide[256];
         DWORD got = 0;
         DWORD want = DWORD(cap / 3 < 256 ? cap / 3 : 256);
-        if (want == 0 || !ReadConsoleW(in, wide, want, &got, nullptr) || got == 0) return 0;
+        if (want == 0) return 0;
+        SetLastError(0);
+        BOOL ok = ReadConsoleW(in, wide, want, &got, nullptr);
+        // Ctrl-C ends a console read with nothing read.
+        if (got == 0 && GetLastError() == ERROR_OPERATION_ABORTED) await_interrupt_note();
+        if (!ok || got == 0) return 0;
         // Ctrl+Z at the start of a console line is the end of input.
         if (wide[0] == 0x1A) return 0;
         return utf16_to_utf8(reinterpret_cast<const char16_t*>(wide), got, buf, cap);
@@ -97,6 +128,15 @@ size_t system_read_stdin(char* buf, size_t cap) {
     if (!ReadFile(in, buf, DWORD(cap), &got, nullptr)) return 0;
     return got;
 }
+
+void system_watch_interrupt() { SetConsoleCtrlHandler(on_console_event, TRUE); }
+
+bool system_take_interrupt() {
+    if (!interrupt_pending()) return false;
+    return InterlockedExchange(&interrupt_noted, 0) != 0;
+}
+
+void system_exit_now(int code) { ExitProcess(UINT(code)); }
 
 bool system_open(const std::u16string& path, FileMode mode, uint64_t* handle, std::u16string* error) {
     DWORD access = GENERIC_READ, disposition = OPEN_EXISTING;

@@ -35,6 +35,13 @@ bool equal_nocase(const std::u16string& a, const std::u16string& b) {
     return true;
 }
 
+bool equal_nocase(const std::u16string& a, const char16_t* b) {
+    size_t i = 0;
+    for (; i < a.size(); ++i)
+        if (b[i] == 0 || text_upper(a[i]) != text_upper(b[i])) return false;
+    return b[i] == 0;
+}
+
 void split_word(const std::u16string& s, std::u16string* word, std::u16string* rest) {
     size_t b = 0;
     skip_blanks(s, &b);

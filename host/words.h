@@ -12,6 +12,9 @@ void trim_bounds(const std::u16string& s, size_t from, size_t to, size_t* begin,
 std::u16string trim(const std::u16string& s);
 std::u16string trim_left(const std::u16string& s);
 bool equal_nocase(const std::u16string& a, const std::u16string& b);
+// The same against a literal, which would otherwise be copied into a string first: every
+// command word and function name is held against a list of them.
+bool equal_nocase(const std::u16string& a, const char16_t* b);
 // The first word (up to white space) and the text after the white space that follows it.
 void split_word(const std::u16string& s, std::u16string* word, std::u16string* rest);
 // Where the word that starts at from ends: at white space outside double quotes and, when

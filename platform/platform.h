@@ -25,8 +25,9 @@ enum : uint32_t {
     SYS_ERROR_ENVVAR_NOT_FOUND = 203,
     SYS_ERROR_FILENAME_EXCED_RANGE = 206,
     SYS_ERROR_FILE_TOO_LARGE = 223,
-    SYS_ERROR_NO_DATA = 232,           // the pipe is being closed
-    SYS_ERROR_MR_MID_NOT_FOUND = 317,  // no message text for the code
+    SYS_ERROR_NO_DATA = 232,             // the pipe is being closed
+    SYS_ERROR_PIPE_NOT_CONNECTED = 233,  // no process is on the other end of the pipe
+    SYS_ERROR_MR_MID_NOT_FOUND = 317,    // no message text for the code
     SYS_ERROR_IO_DEVICE = 1117,
 };
 

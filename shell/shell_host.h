@@ -2,6 +2,7 @@
 // over the environment, and the handler for variable functions (%@NAME[ARGS]).
 #pragma once
 #include <stddef.h>
+#include <stdint.h>
 
 #include "takecmd/takecmd.h"
 
@@ -41,11 +42,15 @@ TAKECMD_API size_t shell_expand(const char16_t* in, char16_t* out, size_t cap);
 // Every text the host and the plug-in write to standard output and error passes here.
 // With LF line ends each CR LF is written as LF alone, for pipes into Unix tools.
 TAKECMD_API void shell_set_lf_line_ends(bool lf);
-// Writes text to a standard handle; false when the system refused the write.
+// Writes text to a standard handle; false when the system refused a write this call made
+// (text for standard output may only be gathered, and fail when written later).
 TAKECMD_API bool shell_write_text(void* handle, const char16_t* text, size_t n);
 // Standard output is gathered and written a buffer at a time; this writes what is
 // gathered. A write to standard error, or to any handle other than standard output,
-// first writes what standard output has gathered, so the two stay in order.
+// first writes what standard output has gathered, so the two stay in order. Call it
+// before a prompt, before the process ends, before anything writes to standard output's
+// handle without this writer, and before standard output is redirected (on Linux the
+// descriptor keeps its number, so the writer cannot tell).
 TAKECMD_API void shell_flush_output(void);
 // The system's error code of the first failed write (0 none): a reader that has gone
 // (a broken pipe) is told apart from a full disk by it.

@@ -22,8 +22,6 @@
 
 namespace {
 
-const int EXIT_READER_GONE = 141;
-
 enum Flow { FLOW_NEXT, FLOW_GOTO, FLOW_LEAVE, FLOW_ITERATE, FLOW_RETURN, FLOW_QUIT, FLOW_CANCEL, FLOW_EXIT, FLOW_STOP };
 
 // A script being run: a batch file (by name or CALL), -c's line, standard input, or a
@@ -103,19 +101,10 @@ bool interrupted() {
     return true;
 }
 
-// A stream that can no longer be written ends the run, as it ends a Unix tool; a reader
-// that has gone wants nothing more, not even a message.
+// A stream that can no longer be written ends the run, as it ends a Unix tool.
 bool output_gone() {
-    int stream = shell_output_failure();
-    if (stream == 0) return false;
-    uint32_t code = shell_output_failure_code();
-    if (code == SYS_ERROR_BROKEN_PIPE || code == SYS_ERROR_NO_DATA) system_exit_now(EXIT_READER_GONE);
-    if (!run.stopping) {
-        std::u16string line = text_of(MSG_OUTPUT_LOST, stream == 1 ? u"standard output" : u"standard error");
-        void* other = stream == 1 ? sys_stderr_handle() : sys_stdout_handle();
-        shell_write_text(other, line.data(), line.size());
-        stop_with(1);
-    }
+    if (!handle_output_failure()) return false;
+    if (!run.stopping) stop_with(EXIT_OUTPUT_LOST);
     return true;
 }
 
@@ -714,10 +703,7 @@ void batch_setup(bool transient, bool pipe) {
 
 namespace {
 
-int finish(Flow) {
-    shell_flush_output();
-    return run.status;
-}
+int finish(Flow) { return run.status; }
 
 int run_whole(const std::u16string& name, const std::vector<std::u16string>& lines) {
     std::unique_ptr<Frame> f(new Frame);
@@ -753,11 +739,15 @@ int run_input(bool terminal) {
         write_out(MSG_PROMPT);
         shell_flush_output();
         std::u16string line;
-        bool too_long;
-        if (!read_typed_line(&line, &too_long)) {
-            if (system_take_interrupt()) continue;
+        bool too_long, interrupted;
+        if (!read_typed_line(&line, &too_long, &interrupted)) {
             write_out(u"\r\n");
             break;
+        }
+        if (interrupted) {  // Ctrl-C while the line was typed: it is dropped
+            set_status(EXIT_INTERRUPTED);
+            write_out(u"\r\n");
+            continue;
         }
         if (too_long) {
             write_error_line(text_of(MSG_LINE_TOO_LONG, std::to_string(typed_line_max())));
@@ -767,6 +757,8 @@ int run_input(bool terminal) {
         if (!read_checked(u"", {line}, f.get())) continue;
         run.stopping = false;
         Flow flow = run_frame(std::move(f));
+        // After ^C the next prompt starts a line of its own, as a shell's does.
+        if (flow == FLOW_STOP && run.status == EXIT_INTERRUPTED) write_out(u"\r\n");
         if (shell_output_failure() != 0) break;
         if (flow == FLOW_QUIT || flow == FLOW_EXIT || flow == FLOW_CANCEL) break;
     }

@@ -32,15 +32,22 @@ struct InputBuffer {
 };
 InputBuffer input;
 
-// The next byte of standard input, or -1 at its end.
+const int INPUT_ENDED = -1;
+const int INPUT_INTERRUPTED = -2;
+
+// The next byte of standard input, INPUT_ENDED at its end, or INPUT_INTERRUPTED when Ctrl-C
+// ended the wait for it.
 int next_input_byte() {
     if (input.pos == input.len) {
-        if (input.ended) return -1;
+        if (input.ended) return INPUT_ENDED;
+        // Whoever feeds the lines through a pipe may wait for what the last ones wrote.
+        shell_flush_output();
         input.len = system_read_stdin(input.data, sizeof input.data);
         input.pos = 0;
         if (input.len == 0) {
+            if (system_take_interrupt()) return INPUT_INTERRUPTED;
             input.ended = true;
-            return -1;
+            return INPUT_ENDED;
         }
     }
     return uint8_t(input.data[input.pos++]);
@@ -62,7 +69,9 @@ std::vector<std::u16string> script_lines(const std::string& bytes) {
 }
 
 bool read_whole_input(size_t max, std::string* bytes) {
-    for (int c; (c = next_input_byte()) >= 0;) {
+    // Ctrl-C here is taken by the run, which stops at once.
+    for (int c; (c = next_input_byte()) != INPUT_ENDED;) {
+        if (c == INPUT_INTERRUPTED) return true;
         if (bytes->size() == max) return false;
         bytes->push_back(char(c));
         // Whatever the buffer holds goes in one piece.
@@ -74,9 +83,10 @@ bool read_whole_input(size_t max, std::string* bytes) {
     return true;
 }
 
-bool read_typed_line(std::u16string* line, bool* too_long) {
+bool read_typed_line(std::u16string* line, bool* too_long, bool* interrupted) {
     std::string bytes;
     *too_long = false;
+    *interrupted = false;
     int c;
     while ((c = next_input_byte()) >= 0) {
         if (c == '\n') {
@@ -86,6 +96,10 @@ bool read_typed_line(std::u16string* line, bool* too_long) {
         }
         if (bytes.size() < MAX_TYPED_LINE) bytes += char(c);
         else *too_long = true;
+    }
+    if (c == INPUT_INTERRUPTED) {
+        *interrupted = true;
+        return true;
     }
     if (bytes.empty() && !*too_long) return false;
     *line = system_text_from_bytes(bytes);

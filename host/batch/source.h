@@ -13,7 +13,8 @@ std::vector<std::u16string> script_lines(const std::string& bytes);
 bool read_whole_input(size_t max, std::string* bytes);
 
 // One typed line without its line break; false at the end of input. too_long: the line
-// was longer than bhsh takes, and the rest of it was dropped.
-bool read_typed_line(std::u16string* line, bool* too_long);
+// was longer than bhsh takes, and the rest of it was dropped. interrupted: Ctrl-C came
+// while bhsh waited, and what there was of the line was dropped.
+bool read_typed_line(std::u16string* line, bool* too_long, bool* interrupted);
 // The longest typed line bhsh takes, in bytes.
 size_t typed_line_max();

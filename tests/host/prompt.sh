@@ -52,6 +52,24 @@ expect_line "bhsh> bhsh: Division by zero: 1 / 0" 1
 expect_line "bhsh> after 1" 1
 [ "$code" = 0 ] || { echo "exit code $code, expected 0"; failed=1; }
 
+# Ctrl-C typed while a line runs (a called file in an endless loop) ends the line with
+# status 130, and the prompt comes back.
+printf 'set r=%%@fileclose[%%@fileopen[ready,w]]\r\n:top\r\ngoto top\r\n' >"$work/loop.btm"
+mkfifo "$work/in"
+(cd "$work" && timeout 30 script -qec "stty -echo; exec \"$host\"" /dev/null <in >out) &
+typist=$!
+exec 5>"$work/in"
+printf 'echo first\ncall loop.btm\n' >&5
+for _ in $(seq 200); do [ -e "$work/ready" ] && break; sleep 0.1; done
+printf '\003' >&5
+printf 'echo status %%?\nquit 7\n' >&5
+exec 5>&-
+wait $typist
+code=$?
+out=$(tr -d '\r' <"$work/out")
+expect_line "bhsh> status 130" 1
+[ "$code" = 7 ] || { echo "Ctrl-C at the prompt: exit code $code, expected 7"; failed=1; }
+
 # Standard input from a pipe: no prompt and no load message.
 out=$(printf 'echo piped\n' | "$host" | tr -d '\r')
 expect_line "piped" 1

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What a user of bhsh meets around the plug-in: --lf line ends for pipes (the plug-in's
-# lines too), CR LF without it, and on Linux file names that are not UTF-8, which must be
-# opened, read and written under their own bytes.
+# lines too), CR LF without it, standard output and error in the order they were written
+# when both go to one file, characters of two UTF-16 units whole wherever the output is cut
+# into writes, and on Linux file names that are not UTF-8, which must be opened, read and
+# written under their own bytes.
 #   surface.sh native|wine EXAMPLES_DIR HOST [HOST_ARGS...]
 set -u
 platform=$1 examples=$2
@@ -32,6 +34,23 @@ grep -q $'\r' usage.out && { fail "--lf: a CR left in the plug-in's syntax text"
 "${host[@]}" --bad --lf </dev/null >bad.out 2>&1
 grep -q 'Unknown option: --bad' bad.out && grep -q 'Usage:' bad.out && ! grep -q $'\r' bad.out ||
   { fail "--bad --lf: not all in LF"; od -c bad.out | head -3; }
+
+# Standard output is gathered and written a buffer at a time; each line for standard error,
+# the plug-in's and the host's, must still come after what was written before it.
+printf '@echo off\r\necho one\r\nset x=%%@inthaul[abc,2]\r\necho two\r\nset _batch=5\r\necho three\r\n' >order.btm
+"${host[@]}" order.btm </dev/null >order.out 2>&1
+want=$'one\nBytehaul plugin: order.btm [3]  Bad handle: "ABC"\ntwo\nbhsh: order.btm [5]  _batch is a variable of the shell and cannot be set\nthree'
+[ "$(tr -d '\r' <order.out)" = "$want" ] || { fail "standard output and error out of order"; cat order.out; }
+
+# A buffer holds 4096 units: a character of two units after 4095 units (or 8191, should it
+# grow) straddles a buffer's end.
+for lead in 4095 8191; do
+  a=$(head -c $lead /dev/zero | tr '\0' a)
+  printf '@echo off\r\necho %s\xf0\x9f\x98\x80 end\r\n' "$a" >pair.btm
+  "${host[@]}" pair.btm </dev/null >pair.out 2>pair.err
+  printf '%s\xf0\x9f\x98\x80 end\r\n' "$a" | cmp -s - pair.out ||
+    { fail "a character of two units after $lead: not whole"; tail -c 20 pair.out | od -c; }
+done
 
 # The patcher given one file as SOURCE and COPY (under two names) leaves it as it was.
 cp "$examples/data/sample.png" same.png

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "platform/platform.h"
+#include "shell/shell_host.h"
 #include "text/chars.h"
 #include "text/utf.h"
 
@@ -174,6 +175,7 @@ static HANDLE create_capture(const std::string& path) {
 }
 
 void capture_begin() {
+    shell_flush_output();  // what the shell gathered belongs to the streams as they were
     fflush(stdout);
     fflush(stderr);
     cap_out_path = temp_path("out");
@@ -187,6 +189,7 @@ void capture_begin() {
 }
 
 Captured capture_end() {
+    shell_flush_output();  // what the shell gathered belongs to the streams as they were
     SetStdHandle(STD_OUTPUT_HANDLE, saved_out);
     SetStdHandle(STD_ERROR_HANDLE, saved_err);
     CloseHandle(cap_out);
@@ -200,6 +203,7 @@ Captured capture_end() {
 static HANDLE broken_saved_out, broken_saved_err, broken_pipe_end;
 
 void streams_break(StreamFault fault) {
+    shell_flush_output();  // what the shell gathered belongs to the streams as they were
     fflush(stdout);
     fflush(stderr);
     broken_saved_out = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -218,6 +222,7 @@ void streams_break(StreamFault fault) {
 }
 
 void streams_restore() {
+    shell_flush_output();  // what the shell gathered belongs to the streams as they were
     SetStdHandle(STD_OUTPUT_HANDLE, broken_saved_out);
     SetStdHandle(STD_ERROR_HANDLE, broken_saved_err);
     if (broken_pipe_end) CloseHandle(broken_pipe_end);
@@ -289,6 +294,7 @@ bool pipe_no_wait(uint64_t read_end) {
 }
 
 void capture_begin() {
+    shell_flush_output();  // what the shell gathered belongs to the streams as they were
     fflush(stdout);
     fflush(stderr);
     cap_out_path = temp_path("out");
@@ -304,6 +310,7 @@ void capture_begin() {
 }
 
 Captured capture_end() {
+    shell_flush_output();  // what the shell gathered belongs to the streams as they were
     fflush(stdout);
     fflush(stderr);
     dup2(saved_out, 1);
@@ -319,6 +326,7 @@ Captured capture_end() {
 static int broken_saved_out = -1, broken_saved_err = -1;
 
 void streams_break(StreamFault fault) {
+    shell_flush_output();  // what the shell gathered belongs to the streams as they were
     fflush(stdout);
     fflush(stderr);
     broken_saved_out = dup(1);
@@ -337,6 +345,7 @@ void streams_break(StreamFault fault) {
 }
 
 void streams_restore() {
+    shell_flush_output();  // what the shell gathered belongs to the streams as they were
     dup2(broken_saved_out, 1);
     dup2(broken_saved_err, 2);
     close(broken_saved_out);
