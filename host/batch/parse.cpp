@@ -591,6 +591,7 @@ bool Parser::check_command(size_t id) {
     const Command* command = find_command(name);
     if (!command && !plugin_has_command(name)) return fail(text_of(MSG_UNKNOWN_COMMAND, name));
     node(id).command = command;
+    node(id).plugin_command = !command;
     if (!command) return true;
     if (command->jump == JUMP_LOOP && loops == 0) return fail(text_of(MSG_OUTSIDE_DO, name));
     if (command->check) {

@@ -62,10 +62,20 @@ void set_status(int code) {
     shell_set_internal(u"?", number_text(code).c_str());
 }
 
+// Every command passes here: the number is written without building a string.
+void publish_line(int line) {
+    char16_t digits[16], *p = digits + 15;
+    *p = 0;
+    unsigned v = unsigned(line);
+    do *--p = char16_t(u'0' + v % 10);
+    while ((v /= 10) != 0);
+    shell_set_internal(u"_batchline", p);
+}
+
 void note_location(int line) {
     Frame& f = frame();
     f.line = line;
-    if (f.batch_file) shell_set_internal(u"_batchline", number_text(line).c_str());
+    if (f.batch_file) publish_line(line);
     error_location_set(f.script.name, f.script.name.empty() ? 0 : line);
 }
 
@@ -153,9 +163,11 @@ Flow run_redirected(const Node& n) {
     run.command_status = KEEP_STATUS;
     if (!expand_text(n.text, &line)) return FLOW_STOP;
     split_word(line, &word, &rest);
-    const Command* command = word.empty() ? nullptr : n.command ? n.command : find_command(word);
-    if (command && !equal_nocase(word, command->name)) command = find_command(word);
-    if (!command && !word.empty() && !plugin_has_command(word)) {
+    // A name written out was looked up by the check: expansion cannot change it.
+    const Command* command = n.command;
+    bool known = command || n.plugin_command;
+    if (!known && !word.empty()) command = find_command(word);
+    if (!known && !command && !word.empty() && !plugin_has_command(word)) {
         stop_run(text_of(MSG_UNKNOWN_COMMAND, word));
         return FLOW_STOP;
     }

@@ -45,6 +45,7 @@ struct Node {
     // written out (null when expansion makes it). NODE_LABEL: the label's name.
     std::u16string text;
     const Command* command = nullptr;
+    bool plugin_command = false;  // the name, written out, is a command of the plug-in
     std::vector<Redirection> redirections;
     std::vector<std::u16string> parameters;  // NODE_LABEL
     Condition condition;                     // NODE_IF
