@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Every example and recipe that takes a file, run on what a user may hand it instead of a
+# good file: a FIFO with a writer (fifo.png, fifo.wav), a folder (.), an empty file, a file
+# cut inside its header (short.png, 22 bytes, inside the height; short.wav, 30 bytes, inside
+# the byte rate) and a missing file, each given to each input in turn; a COPY is given a
+# folder and a path in a missing folder. A reader must end with a message and a non-zero
+# exit code and show no field it did not read; a dumper must show what xxd shows.
+#
+# Each row is written out as a golden case and run by run_cases.sh, whose data files these
+# are. WHERE is "all", "skip wine" or "only wine"; ARGS are the script and its arguments,
+# as a shell writes them; STDOUT and STDERR are lines parted by \n, where {*} stands for any
+# text and "xxd FILE [N]" for xxd's dump of the sample file FILE (its first N bytes) in the
+# layout of hexdump.btm (the offset as a 0x number of two digits or more, a tab, the bytes
+# in upper case); FILES
+# are run_cases.sh's lines parted by ";".
+#   inputs.sh native|wine FAKE_PLUGIN EXAMPLES_DIR RECIPES_DIR HOST [HOST_ARGS...]
+set -u
+platform=$1 fake=$2 examples=$3 recipes=$4
+shift 4
+cases=$(mktemp -d)
+trap 'rm -rf "$cases"' EXIT
+
+# WHERE¦ARGS¦EXIT¦STDOUT¦STDERR¦FILES
+rows=(
+  "all¦hexdump.btm nothere.bin¦2¦¦bhsh: hexdump.btm [{*}]  Cannot open \"nothere.bin\": {*}¦"
+  "all¦pnginfo.btm empty.bin¦1¦empty.bin is cut short: the signature is missing.¦¦"
+  "all¦pnginfo.btm short.png¦1¦short.png is cut short: the height is missing.¦¦"
+  "all¦pnginfo.btm abc.bin¦1¦abc.bin is no PNG file.¦¦"
+  "all¦wavinfo.btm empty.bin¦1¦empty.bin is cut short: the RIFF mark is missing.¦¦"
+  "all¦wavinfo.btm short.wav¦1¦short.wav is cut short: the byte rate is missing.¦¦"
+  "all¦patch.btm empty.bin out.bin 0 01¦3¦Refused: 1 byte(s) at offset 0 do not lie inside empty.bin (0 bytes). Nothing was changed.¦¦out.bin"
+  "all¦chunks.btm .¦1¦Reading . failed.¦{*}chunks.btm [{*}]  {*}¦"
+  "all¦chunks.btm nothere.png¦1¦Reading nothere.png failed.¦bhsh: chunks.btm [{*}]  Cannot open \"nothere.png\": {*}¦"
+  "all¦copy-range.btm nothere.png range.bin¦1¦Copying 8 bytes from offset 16 of nothere.png to range.bin failed.¦bhsh: copy-range.btm [{*}]  Cannot open \"nothere.png\": {*}¦range.bin"
+  "all¦find-pattern.btm .¦2¦Searching . failed.¦{*}find-pattern.btm [{*}]  {*}¦"
+  "all¦find-pattern.btm nothere.png¦2¦Searching nothere.png failed.¦bhsh: find-pattern.btm [{*}]  Cannot open \"nothere.png\": {*}¦"
+  "all¦header-fields.btm sample.png nothere.wav¦1¦PNG width 300, height 200\nReading the headers of sample.png and nothere.wav failed.¦bhsh: header-fields.btm [{*}]  Cannot open \"nothere.wav\": {*}¦"
+  "all¦patch-in-place.btm nothere.bin¦1¦Patching nothere.bin failed.¦bhsh: patch-in-place.btm [{*}]  Cannot tell the size of \"nothere.bin\": {*}¦nothere.bin"
+)
+
+xxd_dump() {  # xxd_dump FILE [N]
+  head -c "${2:-100000}" "$examples/data/$1" | xxd -g1 -c16 -u | while IFS= read -r line; do
+    rest=${line#*: }
+    printf '0x%02X\t%s\n' "$((16#${line%%:*}))" "${rest%%  *}"
+  done
+}
+
+cp "$examples"/*.btm "$recipes"/*.btm "$cases/"
+n=0
+for row in "${rows[@]}"; do
+  IFS='¦' read -r where argline code out err files <<<"$row"
+  eval "args=($argline)"
+  n=$((n + 1))
+  name=$(printf '%02d-%s' $n "${args[*]}" | tr -c 'A-Za-z0-9.-' _)
+  {
+    [ "$where" = all ] || echo "--- $where"
+    echo "--- invoke"
+    printf '%s\n' "${args[@]}"
+    echo "--- stdout"
+    case $out in
+      "xxd "*) xxd_dump ${out#xxd } ;;
+      ?*) printf '%b\n' "$out" ;;
+    esac
+    echo "--- stderr"
+    [ -z "$err" ] || printf '%b\n' "$err"
+    echo "--- exit"
+    echo "$code"
+    echo "--- files"
+    [ -z "$files" ] || tr ';' '\n' <<<"$files"
+  } >"$cases/$name.expect"
+done
+bash "$(dirname "$0")/run_cases.sh" "$cases" "$platform" "$fake" "$examples" "$@"
