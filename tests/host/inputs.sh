@@ -22,7 +22,12 @@ trap 'rm -rf "$cases"' EXIT
 
 # WHERE¦ARGS¦EXIT¦STDOUT¦STDERR¦FILES
 rows=(
+  "all¦hexdump.btm fifo.png¦0¦xxd sample.png¦¦"
+  "all¦hexdump.btm .¦2¦¦bhsh: hexdump.btm [{*}]  \".\" is a folder¦"
+  "all¦hexdump.btm empty.bin¦0¦¦¦"
+  "all¦hexdump.btm short.png¦0¦xxd sample.png 22¦¦"
   "all¦hexdump.btm nothere.bin¦2¦¦bhsh: hexdump.btm [{*}]  Cannot open \"nothere.bin\": {*}¦"
+  "skip wine¦hexdump.btm /proc/self/mem¦1¦Reading /proc/self/mem failed after 0 bytes.¦Bytehaul plugin: hexdump.btm [{*}]  Error reading from file: {*}¦"
   "all¦pnginfo.btm empty.bin¦1¦empty.bin is cut short: the signature is missing.¦¦"
   "all¦pnginfo.btm short.png¦1¦short.png is cut short: the height is missing.¦¦"
   "all¦pnginfo.btm abc.bin¦1¦abc.bin is no PNG file.¦¦"
