@@ -62,8 +62,12 @@ rows=(
   "all¦copy-range.btm nothere.png range.bin¦1¦Copying 8 bytes from offset 16 of nothere.png to range.bin failed.¦bhsh: copy-range.btm [{*}]  Cannot open \"nothere.png\": {*}¦range.bin"
   "all¦copy-range.btm sample.png .¦1¦. exists; the copy must be a new file.\nCopying 8 bytes from offset 16 of sample.png to . failed.¦¦"
   "all¦copy-range.btm sample.png nodir/range.bin¦1¦Copying 8 bytes from offset 16 of sample.png to nodir/range.bin failed.¦bhsh: copy-range.btm [{*}]  Cannot open \"nodir/range.bin\": {*}¦nodir"
+  "all¦find-pattern.btm fifo.png¦2¦Searching fifo.png failed.¦bhsh: find-pattern.btm [{*}]  Cannot move in {*}¦"
   "all¦find-pattern.btm .¦2¦Searching . failed.¦{*}find-pattern.btm [{*}]  {*}¦"
+  "all¦find-pattern.btm empty.bin¦1¦no IDAT¦¦"
+  "all¦find-pattern.btm short.png¦1¦no IDAT¦¦"
   "all¦find-pattern.btm nothere.png¦2¦Searching nothere.png failed.¦bhsh: find-pattern.btm [{*}]  Cannot open \"nothere.png\": {*}¦"
+  "skip wine¦find-pattern.btm /proc/self/mem¦2¦Searching /proc/self/mem failed.¦Bytehaul plugin: find-pattern.btm [{*}]  Error reading from file: {*}¦"
   "all¦header-fields.btm sample.png nothere.wav¦1¦PNG width 300, height 200\nReading the headers of sample.png and nothere.wav failed.¦bhsh: header-fields.btm [{*}]  Cannot open \"nothere.wav\": {*}¦"
   "all¦patch-in-place.btm nothere.bin¦1¦Patching nothere.bin failed.¦bhsh: patch-in-place.btm [{*}]  Cannot tell the size of \"nothere.bin\": {*}¦nothere.bin"
 )
