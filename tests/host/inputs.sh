@@ -78,6 +78,11 @@ rows=(
   "all¦header-fields.btm sample.png empty.bin¦1¦PNG width 300, height 200\nempty.bin is cut short: the sample rate is missing.¦¦"
   "all¦header-fields.btm sample.png short.wav¦0¦PNG width 300, height 200\nWAV sample rate 8000\nthe same bytes read the wrong way round: 0x401F0000¦¦"
   "all¦header-fields.btm sample.png nothere.wav¦1¦PNG width 300, height 200\nReading the headers of sample.png and nothere.wav failed.¦bhsh: header-fields.btm [{*}]  Cannot open \"nothere.wav\": {*}¦"
+  "skip wine¦patch-in-place.btm fifo.png¦1¦Patching fifo.png failed.¦¦"
+  "only wine¦patch-in-place.btm fifo.png¦1¦Patching fifo.png failed.¦bhsh: patch-in-place.btm [{*}]  Cannot tell the size of \"fifo.png\": {*}¦"
+  "all¦patch-in-place.btm .¦1¦Patching . failed.¦bhsh: patch-in-place.btm [{*}]  \".\" is a folder¦"
+  "all¦patch-in-place.btm empty.bin¦1¦Patching empty.bin failed.¦¦empty.bin="
+  "all¦patch-in-place.btm short.png¦0¦wrote 2\nnow 89 62 63 47 0D 0A 1A 0A 00 00 00 0D 49 48 44 52 (size 22)¦¦"
   "all¦patch-in-place.btm nothere.bin¦1¦Patching nothere.bin failed.¦bhsh: patch-in-place.btm [{*}]  Cannot tell the size of \"nothere.bin\": {*}¦nothere.bin"
 )
 
