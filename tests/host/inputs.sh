@@ -3,16 +3,16 @@
 # good file: a FIFO with a writer (fifo.png, fifo.wav), a folder (.), an empty file, a file
 # cut inside its header (short.png, 22 bytes, inside the height; short.wav, 30 bytes, inside
 # the byte rate) and a missing file, each given to each input in turn; a COPY is given a
-# folder and a path in a missing folder. A reader must end with a message and a non-zero
-# exit code and show no field it did not read; a dumper must show what xxd shows.
+# folder and a path in a missing folder. A reader reads what is there or ends with a message
+# and a non-zero exit code, and never shows a field it did not read; a dumper shows what xxd
+# shows.
 #
 # Each row is written out as a golden case and run by run_cases.sh, whose data files these
 # are. WHERE is "all", "skip wine" or "only wine"; ARGS are the script and its arguments,
 # as a shell writes them; STDOUT and STDERR are lines parted by \n, where {*} stands for any
 # text and "xxd FILE [N]" for xxd's dump of the sample file FILE (its first N bytes) in the
-# layout of hexdump.btm (the offset as a 0x number of two digits or more, a tab, the bytes
-# in upper case); FILES
-# are run_cases.sh's lines parted by ";".
+# layout of hexdump.btm (the offset as a 0x number of two digits or more, a tab, the bytes in
+# upper case); FILES are run_cases.sh's lines parted by ";".
 #   inputs.sh native|wine FAKE_PLUGIN EXAMPLES_DIR RECIPES_DIR HOST [HOST_ARGS...]
 set -u
 platform=$1 fake=$2 examples=$3 recipes=$4
@@ -96,7 +96,9 @@ xxd_dump() {  # xxd_dump FILE [N]
 cp "$examples"/*.btm "$recipes"/*.btm "$cases/"
 n=0
 for row in "${rows[@]}"; do
-  IFS='¦' read -r where argline code out err files <<<"$row"
+  f=()
+  while [[ $row == *¦* ]]; do f+=("${row%%¦*}"); row=${row#*¦}; done
+  where=${f[0]} argline=${f[1]} code=${f[2]} out=${f[3]} err=${f[4]} files=$row
   eval "args=($argline)"
   n=$((n + 1))
   name=$(printf '%02d-%s' $n "${args[*]}" | tr -c 'A-Za-z0-9.-' _)
