@@ -10,11 +10,11 @@
 # written, a line at the prompt ends with status 130 and the next is read, and a run
 # blocked in a read ends with 130 all the same (natively at a second Ctrl-C, under Wine
 # when the first has waited in vain), writing nothing more. Under Wine, a plug-in file
-# that is no program at all.
-#   faults.sh native|wine HOST [HOST_ARGS...]
+# that is no program at all. A full disk under the example that copies a file.
+#   faults.sh native|wine EXAMPLES_DIR HOST [HOST_ARGS...]
 set -u
-platform=$1
-shift
+platform=$1 examples=$2
+shift 2
 host=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -187,6 +187,28 @@ if [ "$platform" = wine ]; then
   grep -q '^bhsh: Cannot load the plug-in .*notpe\.dll: .*%1' notpe.err ||
     { fail "not a program: the system's text with its insert was not shown"; cat notpe.err; }
 fi
+
+# A full disk, as a limit on the size of files, with SIGXFSZ ignored so that a write past it
+# fails: patch.btm copies 4096 bytes, 1023 a write, under a limit of 2048 bytes (ulimit -f
+# counts KiB). Two writes are whole, the third takes 2 bytes, and the next would be refused;
+# the short one must end the run, and the unfinished copy must be gone.
+head -c 4096 /dev/zero >zeros.bin
+if [ "$platform" = wine ]; then
+  # The Wine server, which the first Wine process starts, must not run under the limit: a
+  # keeper, waiting for the end of its standard input, holds one running meanwhile.
+  mkfifo hold
+  "${host[@]}" <hold >/dev/null 2>&1 &
+  keeper=$!
+  exec 9>hold
+  "${host[@]}" -c rem </dev/null >/dev/null 2>&1
+fi
+(trap '' XFSZ; ulimit -f 2; exec "${host[@]}" "$examples/patch.btm" zeros.bin copy.bin 0 01) </dev/null >full.out 2>full.err
+code=$?
+[ "$platform" = wine ] && { exec 9>&-; wait "$keeper"; }
+printf '2048 of 4096 byte(s) written to copy.bin; the system refused the rest.\nRemoved the unfinished copy.bin.\n' >full.want
+[ $code = 1 ] && tr -d '\r' <full.out | cmp -s - full.want && [ ! -s full.err ] ||
+  { fail "full disk: exit code $code"; cat full.out full.err; }
+[ ! -e copy.bin ] || fail "full disk: the unfinished copy was left"
 
 echo "host fault cases failed: $failed"
 [ $failed = 0 ]

@@ -2,7 +2,7 @@
 # The hex-dump example, run by bhsh, must show every file's bytes at the same offsets as
 # `xxd -g1 -c16`. Both outputs are brought to one form before they are compared, which
 # leaves out what is only layout: the example writes the offset as a 0x number of as few
-# digits as it needs (INC keeps the counter that way) and a tab after it, where xxd writes
+# digits as it needs, two at least, and a tab after it, where xxd writes
 # eight digits and a colon; it writes the digits A-F in upper case; it has no column of
 # characters; and its lines end in CR LF.
 #   hexdump_vs_xxd.sh EXAMPLES_DIR HOST [HOST_ARGS...]

@@ -15,7 +15,10 @@
 #   --- only wine   run the case under Wine alone (Windows keeps an open file from removal)
 #
 # Each case runs in a fresh folder holding the folder's .btm files, a few data files and the
-# examples' sample files, and is stopped after a minute. Carriage
+# examples' sample files, and is stopped after a minute. An argument fifo.png or fifo.wav is
+# a FIFO whose writer sends sample.png or tone.wav in two pieces, the first of 10 bytes, with
+# a pause between them, so that a read gets the first piece alone, as a pipe gives what has
+# come so far; no result depends on how long the pause is. Carriage
 # returns are taken out of the output before comparing (the host ends lines in CR LF, the
 # plug-in's help texts in LF alone). In an expected line, {*} stands for any text: the
 # system's own error texts differ between Linux, Windows and Wine.
@@ -39,6 +42,13 @@ make_data() {  # the files the cases read
   cp "$examples"/data/* "$1/"
   head -c 22 "$examples/data/sample.png" >"$1/short.png"  # cut in the middle of the height
   head -c 30 "$examples/data/tone.wav" >"$1/short.wav"    # cut in the middle of the byte rate
+}
+
+writers=()
+start_fifo() {  # start_fifo FOLDER NAME SOURCE
+  mkfifo "$1/$2"
+  { head -c 10 "$1/$3"; sleep 0.3; tail -c +11 "$1/$3"; } >"$1/$2" 2>/dev/null &
+  writers+=($!)
 }
 
 # Compares line by line; {*} in an expected line matches any text.
@@ -86,12 +96,18 @@ for btm_or_expect in "$cases_dir"/*.expect; do
   else
     args=("$name.btm")
   fi
+  for a in "${args[@]+"${args[@]}"}"; do
+    case $a in fifo.png) start_fifo "$work" "$a" sample.png ;; fifo.wav) start_fifo "$work" "$a" tone.wav ;; esac
+  done
   section "$expect" stdin >"$work/.stdin"
   section "$expect" stdout >"$work/.want_out"
   section "$expect" stderr >"$work/.want_err"
   want_code=$(section "$expect" exit)
   (cd "$work" && timeout -k 10 60 "${host[@]}" "${args[@]+"${args[@]}"}" <.stdin >.out 2>.err)
   code=$?
+  # A writer the run never read from still waits to open its FIFO.
+  for w in "${writers[@]+"${writers[@]}"}"; do kill "$w" 2>/dev/null; wait "$w" 2>/dev/null; done
+  writers=()
   tr -d '\r' <"$work/.out" >"$work/.got_out"
   tr -d '\r' <"$work/.err" >"$work/.got_err"
   ok=1
