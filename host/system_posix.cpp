@@ -308,6 +308,12 @@ bool system_delete_file(const std::u16string& path, std::u16string* error) {
         errno = EISDIR;
         return fail(error);
     }
+    // A device's name is no file of the script's: removing /dev/null, say, would take it
+    // from every program on the machine. Windows' DeleteFile refuses devices likewise.
+    if (lstat(p.c_str(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))) {
+        errno = EPERM;
+        return fail(error);
+    }
     return unlink(p.c_str()) == 0 || fail(error);
 }
 

@@ -158,6 +158,15 @@ check_interrupted "Ctrl-C in a blocked read" 130 ""
 
 # Ctrl-C at the prompt needs a terminal: prompt.sh has it.
 
+# DEL leaves a device alone (natively, where making one needs root): removing its name
+# would take it from every program on the machine.
+if [ "$platform" = native ] && mknod dev.null c 1 3 2>/dev/null; then
+  "${host[@]}" -c 'del dev.null' </dev/null >del.out 2>del.err
+  code=$?
+  [ -c dev.null ] && [ $code = 1 ] && grep -q '^bhsh: Cannot delete "dev.null": ' del.err ||
+    fail "del of a device: exit code $code, the device $([ -c dev.null ] && echo kept || echo removed)"
+fi
+
 # A closed stream: the plug-in's error line (a bad handle) and echo's line must not land
 # in the file the script opened, which would take the closed stream's number.
 cat >closed.btm <<'BTM'
