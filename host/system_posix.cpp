@@ -230,7 +230,8 @@ bool system_same_file(const std::u16string& a, const std::u16string& b, bool* sa
         const std::u16string& p = i == 0 ? a : b;
         struct stat& st = i == 0 ? sa : sb;
         if (!p.empty() && stat(name_to_bytes(p).c_str(), &st) == 0) continue;
-        if (p.empty() || errno == ENOENT) return true;
+        // A name under a file (abc.bin/x) names nothing, as Windows reports it.
+        if (p.empty() || errno == ENOENT || errno == ENOTDIR) return true;
         return fail(error);
     }
     *same = sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
