@@ -29,7 +29,8 @@ std::vector<std::u16string> system_arguments(int argc, char** argv);
 // The folder the running executable lives in, with its trailing separator.
 std::u16string system_executable_dir();
 
-// Reads a whole file of at most max bytes. On failure returns false with the reason.
+// Reads a whole file; of one longer than max bytes, only max + 1, for the caller to refuse.
+// On failure returns false with the reason.
 bool system_read_file(const std::u16string& path, size_t max, std::string* bytes, std::u16string* error);
 
 bool system_stdin_is_terminal();

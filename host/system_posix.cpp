@@ -136,12 +136,11 @@ bool system_read_file(const std::u16string& path, size_t max, std::string* bytes
             return false;
         }
         if (got == 0) break;
-        if (bytes->size() + size_t(got) > max) {
-            *error = u"the file is too large";
-            close(fd);
-            return false;
-        }
         bytes->append(chunk, size_t(got));
+        if (bytes->size() > max) {
+            bytes->resize(max + 1);
+            break;
+        }
     }
     close(fd);
     return true;

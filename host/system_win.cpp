@@ -91,12 +91,11 @@ bool system_read_file(const std::u16string& path, size_t max, std::string* bytes
             return false;
         }
         if (got == 0) break;
-        if (bytes->size() + got > max) {
-            *error = u"the file is too large";
-            CloseHandle(h);
-            return false;
-        }
         bytes->append(chunk, got);
+        if (bytes->size() > max) {
+            bytes->resize(max + 1);
+            break;
+        }
     }
     CloseHandle(h);
     return true;
