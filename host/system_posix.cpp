@@ -214,10 +214,6 @@ bool system_file_size(const std::u16string& path, uint64_t* size, std::u16string
         if (path.empty()) errno = ENOENT;
         return fail(error);
     }
-    if (S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return fail(error);
-    }
     *size = uint64_t(st.st_size);
     return true;
 }

@@ -179,10 +179,6 @@ bool system_seek(uint64_t handle, int64_t offset, int origin, uint64_t* position
 bool system_file_size(const std::u16string& path, uint64_t* size, std::u16string* error) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(w(path), GetFileExInfoStandard, &data)) return fail(error);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        SetLastError(ERROR_DIRECTORY);
-        return fail(error);
-    }
     *size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }
