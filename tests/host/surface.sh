@@ -84,6 +84,23 @@ BTM
     { fail "a file name that is no UTF-8"; cat names.out names.err; }
   [ "$(cat "$name")" = 'XYZ!' ] || fail "a file name that is no UTF-8: the file was not written"
   ls | grep -q $'\xef\xbf\xbd' && fail "a file with U+FFFD in its name was made instead"
+  # A value from outside that spells the three-byte forms of U+DC80 and U+DCFF, which stand
+  # for single bytes once read: six bytes, read back as six, and written back as they were
+  # through SET, SETLOCAL and ENDLOCAL and a file name.
+  raw=$'\xed\xb2\x80\xed\xb3\xbf'
+  cat >raw.btm <<'BTM'
+@echo off
+echo %@len[%v]
+setlocal
+set v=changed
+endlocal
+set w=%v
+set h=%@fileopen[%w.bin,w]
+echo %@bytestow[%h,4F 4B] %@fileclose[%h]
+BTM
+  v=$raw "${host[@]}" raw.btm </dev/null >raw.out 2>raw.err
+  printf '6\r\n2 0\r\n' | cmp -s - raw.out || { fail "a value of escape forms: read"; cat raw.out raw.err; }
+  [ "$(cat "$raw.bin" 2>/dev/null)" = OK ] || { fail "a value of escape forms: not written back whole"; ls | od -c; }
 fi
 
 echo "host surface cases failed: $failed"
