@@ -16,6 +16,7 @@
 #define MSG_EXTRA_ARGUMENTS u"-c takes one line; unexpected: %s"
 #define MSG_CANNOT_LOAD u"Cannot load the plug-in %s: %s"
 #define MSG_CANNOT_READ_BATCH u"Cannot read the batch file %s: %s"
+#define MSG_BATCH_TOO_LARGE u"the file is too large (%s MiB at most)"
 #define MSG_NO_PLUGIN_INFO u"the library has no registration record (GetPluginInfo)"
 #define MSG_NO_EXPORT u"The plug-in lists %s but exports no %s; it is left out"
 #define MSG_PROMPT u"bhsh> "
@@ -68,7 +69,7 @@
 
 // The batch language: what stops a run, and what the script handles itself
 #define MSG_STANDARD_INPUT u"standard input"
-#define MSG_INPUT_TOO_LARGE u"Standard input is too large for a script (%s bytes at most)"
+#define MSG_INPUT_TOO_LARGE u"Standard input is too large for a script (%s MiB at most)"
 #define MSG_NOT_IN_BATCH u"%s works only in a batch file"
 #define MSG_NESTED_TOO_DEEP u"gosub and call nested too deeply (%s at most)"
 #define MSG_RUN_TOO_DEEP u"Blocks nested too deeply through gosub and call (%s at most)"

@@ -29,7 +29,8 @@ std::vector<std::u16string> system_arguments(int argc, char** argv);
 // The folder the running executable lives in, with its trailing separator.
 std::u16string system_executable_dir();
 
-// Reads a whole file of at most max bytes. On failure returns false with the reason.
+// Reads a whole file; of one longer than max bytes, only max + 1, for the caller to refuse.
+// On failure returns false with the reason.
 bool system_read_file(const std::u16string& path, size_t max, std::string* bytes, std::u16string* error);
 
 bool system_stdin_is_terminal();
@@ -45,7 +46,8 @@ bool system_open(const std::u16string& path, FileMode mode, uint64_t* handle, st
 bool system_close(uint64_t handle, std::u16string* error);
 // origin: 0 start, 1 current position, 2 end. Gives the new position.
 bool system_seek(uint64_t handle, int64_t offset, int origin, uint64_t* position, std::u16string* error);
-// The size in bytes of the file at path.
+// The size in bytes of the file at path. A folder is the caller's to refuse, in the same
+// words on every build.
 bool system_file_size(const std::u16string& path, uint64_t* size, std::u16string* error);
 // Whether two paths name one file (by identity, whatever the names): false with no error
 // when either does not exist.

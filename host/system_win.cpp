@@ -91,12 +91,11 @@ bool system_read_file(const std::u16string& path, size_t max, std::string* bytes
             return false;
         }
         if (got == 0) break;
-        if (bytes->size() + got > max) {
-            *error = u"the file is too large";
-            CloseHandle(h);
-            return false;
-        }
         bytes->append(chunk, got);
+        if (bytes->size() > max) {
+            bytes->resize(max + 1);
+            break;
+        }
     }
     CloseHandle(h);
     return true;
@@ -180,10 +179,6 @@ bool system_seek(uint64_t handle, int64_t offset, int origin, uint64_t* position
 bool system_file_size(const std::u16string& path, uint64_t* size, std::u16string* error) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(w(path), GetFileExInfoStandard, &data)) return fail(error);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        SetLastError(ERROR_DIRECTORY);
-        return fail(error);
-    }
     *size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }

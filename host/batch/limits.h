@@ -3,8 +3,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// The largest batch file (or script on standard input) bhsh reads.
-const size_t MAX_BATCH_BYTES = size_t(16) << 20;
+// The largest batch file (or script on standard input) bhsh reads, in MiB as its messages
+// state it.
+const size_t MAX_BATCH_MIB = 16;
+const size_t MAX_BATCH_BYTES = MAX_BATCH_MIB << 20;
 // Groups, DO and IFF blocks within one another.
 const int MAX_BLOCK_NESTING = 64;
 // IFs within one another on one line.

@@ -477,7 +477,12 @@ bool read_checked(const std::u16string& name, const std::vector<std::u16string>&
 bool read_batch_file(const std::u16string& path, Frame* f) {
     std::string bytes;
     std::u16string error;
-    if (!system_read_file(path, MAX_BATCH_BYTES, &bytes, &error)) {
+    bool read = system_read_file(path, MAX_BATCH_BYTES, &bytes, &error);
+    if (read && bytes.size() > MAX_BATCH_BYTES) {
+        error = text_of(MSG_BATCH_TOO_LARGE, std::to_string(MAX_BATCH_MIB));
+        read = false;
+    }
+    if (!read) {
         write_error_line(text_of(MSG_CANNOT_READ_BATCH, path, error));
         return false;
     }
@@ -742,7 +747,7 @@ int run_input(bool terminal) {
     if (!terminal) {
         std::string bytes;
         if (!read_whole_input(MAX_BATCH_BYTES, &bytes)) {
-            write_error_line(text_of(MSG_INPUT_TOO_LARGE, std::to_string(MAX_BATCH_BYTES)));
+            write_error_line(text_of(MSG_INPUT_TOO_LARGE, std::to_string(MAX_BATCH_MIB)));
             return 1;
         }
         return run_whole(MSG_STANDARD_INPUT, script_lines(bytes));

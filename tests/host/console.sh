@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # bhsh.exe with a console under Wine: a pseudo-terminal (script) gives it one, so the host's
 # lines and the plug-in's reports take the console's own wide-character write. Each line,
-# ASCII or not, must reach the terminal exactly once. Standard input stays /dev/null: typed
-# input does not reach a Wine program this way.
+# ASCII or not, must reach the terminal exactly once: written there, redirected to CON,
+# appended to it; and a line redirected to NUL, a character device too, never. Standard
+# input stays /dev/null: typed input does not reach a Wine program this way.
+# The prompt and the load message follow standard input alone: none with standard input a
+# pipe and standard output the console; both with standard input the console and standard
+# output a file, where bhsh then waits for a line that never comes, and is stopped.
 #   console.sh HOST [HOST_ARGS...]
 set -u
 command -v script >/dev/null || { echo "script(1) not found: skipped"; exit 77; }
@@ -10,14 +14,47 @@ host=$(printf '%q ' "$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-printf '@echo off\r\necho plain line\r\necho gr\xc3\xbc\xc3\x9fe \xd0\xb6 \xe2\x82\xac\r\necho %%@inthaul[abc,2]\r\n' >t.btm
-timeout 60 script -qec "$host t.btm </dev/null" /dev/null >raw
-# The console draws blanks as cursor moves (ESC[2C for two); other codes and CRs go.
-perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; tr/\r//d' raw >text
+text() {  # text RAW: the terminal's text. The console draws blanks as cursor moves (ESC[2C
+  # for two); other codes and CRs go.
+  perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; tr/\r//d' "$1"
+}
 failed=0
-for line in 'plain line' $'gr\xc3\xbc\xc3\x9fe \xd0\xb6 \xe2\x82\xac' 'Bytehaul plugin: t.btm [4]  Bad handle: "ABC"'; do
-  n=$(grep -cxF -- "$line" text)
-  [ "$n" = 1 ] || { echo "FAILED: \"$line\" $n times, not once, in:"; cat text; failed=1; }
-done
-echo "console output: $([ $failed = 0 ] && echo as expected || echo FAILED)"
+expect_lines() {  # expect_lines FILE COUNT LINE: LINE stands COUNT times in FILE
+  local n
+  n=$(grep -cxF -- "$3" "$1")
+  [ "$n" = "$2" ] || { echo "FAILED: \"$3\" $n times, not $2, in:"; cat "$1"; failed=1; }
+}
+
+nonascii=$'gr\xc3\xbc\xc3\x9fe \xd0\xb6 \xe2\x82\xac'
+{
+  printf '@echo off\r\necho plain line\r\necho %s\r\necho %%@inthaul[abc,2]\r\n' "$nonascii"
+  printf 'echo to CON %s > CON\r\necho appended to CON %s >> con\r\n' "$nonascii" "$nonascii"
+  printf 'echo WRONG: to NUL > NUL\r\necho WRONG: appended to NUL >> nul\r\n'
+} >t.btm
+timeout 60 script -qec "$host t.btm </dev/null" /dev/null >raw
+text raw >text
+# COUNT¦LINE
+rows=(
+  "1¦plain line"
+  "1¦$nonascii"
+  "1¦Bytehaul plugin: t.btm [4]  Bad handle: \"ABC\""
+  "1¦to CON $nonascii"
+  "1¦appended to CON $nonascii"
+  "0¦WRONG: to NUL"
+  "0¦WRONG: appended to NUL"
+)
+for row in "${rows[@]}"; do expect_lines text "${row%%¦*}" "${row#*¦}"; done
+
+loaded="Bytehaul v0.90.5 loaded."
+timeout 60 script -qec "printf 'echo piped\r\n' | $host" /dev/null </dev/null >raw
+text raw >text
+expect_lines text 1 piped
+expect_lines text 0 "$loaded"
+grep -qF 'bhsh>' text && { echo "FAILED: a prompt with standard input a pipe:"; cat text; failed=1; }
+timeout -k 1 5 script -qec "$host >to_file" /dev/null </dev/null >/dev/null 2>&1
+tr -d '\r' <to_file >text
+expect_lines text 1 "$loaded"
+expect_lines text 1 "bhsh> "
+
+echo "console: $([ $failed = 0 ] && echo as expected || echo FAILED)"
 [ $failed = 0 ]

@@ -70,10 +70,20 @@ out=$(tr -d '\r' <"$work/out")
 expect_line "bhsh> status 130" 1
 [ "$code" = 7 ] || { echo "Ctrl-C at the prompt: exit code $code, expected 7"; failed=1; }
 
-# Standard input from a pipe: no prompt and no load message.
+# The prompt and the load message follow standard input alone. From a pipe: neither, with
+# standard output a pipe or the terminal.
 out=$(printf 'echo piped\n' | "$host" | tr -d '\r')
 expect_line "piped" 1
 expect_line "Bytehaul v0.90.5 loaded." 0
+timeout 20 script -qec "printf 'echo piped\\n' | \"$host\"" /dev/null </dev/null >"$work/out"
+out=$(tr -d '\r' <"$work/out")
+expect_line "piped" 1
+expect_line "Bytehaul v0.90.5 loaded." 0
+# From the terminal, with standard output a file: both, in the file.
+printf 'echo typed\nexit\n' | timeout 20 script -qec "stty -echo; exec \"$host\" >\"$work/file\"" /dev/null >/dev/null
+out=$(tr -d '\r' <"$work/file")
+expect_line "Bytehaul v0.90.5 loaded." 1
+expect_line "bhsh> typed" 1
 
 echo "prompt on a terminal: $([ $failed = 0 ] && echo as expected || echo FAILED)"
 [ $failed = 0 ]

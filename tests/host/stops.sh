@@ -159,6 +159,29 @@ for end in $'\n' $'\r'; do
   check "line end $(printf '%q' "$end")" "" "bhsh: t.btm [3]  Unknown command: frobnicate" 1
 done
 
+# The largest script bhsh takes, 16 MiB of rem lines ending in "echo ok", runs; one byte
+# more is refused, from a batch file and from standard input alike.
+script_of_size() {  # script_of_size BYTES
+  perl -e 'my $n = shift() - 9; my $line = "rem " . ("x" x 1018) . "\r\n";
+           print $line x int($n / 1024), "rem ", "x" x ($n % 1024 - 6), "\r\necho ok\r\n"' "$1"
+}
+# SIZE|OUT|EXIT|THE BATCH FILE'S MESSAGE|STANDARD INPUT'S MESSAGE
+size_rows=(
+  "16777216|ok|0||"
+  "16777217||1|bhsh: Cannot read the batch file big.btm: the file is too large (16 MiB at most)|bhsh: Standard input is too large for a script (16 MiB at most)"
+)
+for row in "${size_rows[@]}"; do
+  IFS='|' read -r size out want_code file_err input_err <<<"$row"
+  script_of_size "$size" >big.btm
+  timeout -k 5 60 "${host[@]}" big.btm >.out 2>.err </dev/null
+  code=$?
+  check "a batch file of $size bytes" "$out" "$file_err" "$want_code"
+  timeout -k 5 60 "${host[@]}" >.out 2>.err <big.btm
+  code=$?
+  check "standard input of $size bytes" "$out" "$input_err" "$want_code"
+done
+rm -f big.btm
+
 # At a terminal each line is checked before it runs; -c's line is a script of its own.
 timeout -k 5 60 "${host[@]}" -c 'echo m>marker & frobnicate' >.out 2>.err </dev/null
 code=$?

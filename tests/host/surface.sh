@@ -18,15 +18,24 @@ fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
 printf 'AB' >ab.bin
 line='echo %@bytehaul[%@fileopen[ab.bin,r],2] %@bytehaul[abc,1]'
 "${host[@]}" -c "$line" </dev/null >crlf.out 2>crlf.err
-"${host[@]}" --lf -c "$line" </dev/null >lf.out 2>lf.err
 # Expected bytes, written out: the echo's line, then the plug-in's error line.
 [ "$(od -An -c crlf.out | tr -s ' ')" = "$(printf '41 42\r\n' | od -An -c | tr -s ' ')" ] ||
   { fail "default: output not in CR LF"; od -c crlf.out; }
-[ "$(od -An -c lf.out | tr -s ' ')" = "$(printf '41 42\n' | od -An -c | tr -s ' ')" ] ||
-  { fail "--lf: output not in LF"; od -c lf.out; }
 grep -q $'^Bytehaul plugin: Bad handle: "ABC"\r$' crlf.err || { fail "default: error line not in CR LF"; od -c crlf.err; }
-grep -q $'^Bytehaul plugin: Bad handle: "ABC"$' lf.err || { fail "--lf: error line not in LF"; od -c lf.err; }
-grep -q $'\r' lf.err && fail "--lf: a CR left on standard error"
+# --lf wherever it stands among the options: first, after -c's line, after --plugin's path.
+plugin=$(dirname "${host[${#host[@]} - 1]}")/Bytehaul.$([ "$platform" = wine ] && echo dll || echo so)
+for where in first after-line after-plugin; do
+  case $where in
+  first) args=(--lf -c "$line") ;;
+  after-line) args=(-c "$line" --lf) ;;
+  after-plugin) args=(--plugin "$plugin" --lf -c "$line") ;;
+  esac
+  "${host[@]}" "${args[@]}" </dev/null >lf.out 2>lf.err
+  [ "$(od -An -c lf.out | tr -s ' ')" = "$(printf '41 42\n' | od -An -c | tr -s ' ')" ] ||
+    { fail "--lf $where: output not in LF"; od -c lf.out; }
+  grep -q $'^Bytehaul plugin: Bad handle: "ABC"$' lf.err || { fail "--lf $where: error line not in LF"; od -c lf.err; }
+  grep -q $'\r' lf.err && fail "--lf $where: a CR left on standard error"
+done
 # Usage goes through the plug-in's help text, which ends its first line in CR LF itself.
 "${host[@]}" --lf -c 'usage inc' </dev/null >usage.out 2>&1
 grep -q $'\r' usage.out && { fail "--lf: a CR left in the plug-in's syntax text"; od -c usage.out | head; }
@@ -75,6 +84,23 @@ BTM
     { fail "a file name that is no UTF-8"; cat names.out names.err; }
   [ "$(cat "$name")" = 'XYZ!' ] || fail "a file name that is no UTF-8: the file was not written"
   ls | grep -q $'\xef\xbf\xbd' && fail "a file with U+FFFD in its name was made instead"
+  # A value from outside that spells the three-byte forms of U+DC80 and U+DCFF, which stand
+  # for single bytes once read: six bytes, read back as six, and written back as they were
+  # through SET, SETLOCAL and ENDLOCAL and a file name.
+  raw=$'\xed\xb2\x80\xed\xb3\xbf'
+  cat >raw.btm <<'BTM'
+@echo off
+echo %@len[%v]
+setlocal
+set v=changed
+endlocal
+set w=%v
+set h=%@fileopen[%w.bin,w]
+echo %@bytestow[%h,4F 4B] %@fileclose[%h]
+BTM
+  v=$raw "${host[@]}" raw.btm </dev/null >raw.out 2>raw.err
+  printf '6\r\n2 0\r\n' | cmp -s - raw.out || { fail "a value of escape forms: read"; cat raw.out raw.err; }
+  [ "$(cat "$raw.bin" 2>/dev/null)" = OK ] || { fail "a value of escape forms: not written back whole"; ls | od -c; }
 fi
 
 echo "host surface cases failed: $failed"
