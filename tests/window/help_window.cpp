@@ -1,8 +1,9 @@
 // Help as a person sees it: a real message box under a virtual display. For every name in
 // the help table, Help runs on a second thread while this thread owns the foreground
 // window and serves its messages; the box must carry the title, the row's whole text and
-// one OK button and no icon, be owned by that window, and keep Help from returning until OK is
-// pressed, after which Help returns 1. A name outside the table returns 0 and opens nothing.
+// one OK button and no icon, be owned by that window, have the window styles of a box of type 0
+// with the same text that this test shows itself (its text control's too), and keep Help from
+// returning until OK is pressed, after which Help returns 1. A name outside the table returns 0 and opens nothing.
 //   help_window.exe BYTEHAUL_DLL            the checks
 //   help_window.exe BYTEHAUL_DLL --show N   shows N's box for a few seconds (screenshots)
 #include <windows.h>
@@ -31,6 +32,32 @@ DWORD WINAPI call_help(void* p) {
     Call* c = static_cast<Call*>(p);
     c->result = c->help(c->name);
     return 0;
+}
+
+// A box of type 0 as the test shows it, to compare Help's with.
+struct Reference {
+    HWND owner;
+    std::wstring text;
+};
+
+DWORD WINAPI show_reference(void* p) {
+    Reference* r = static_cast<Reference*>(p);
+    MessageBoxW(r->owner, r->text.c_str(), TITLE, 0);
+    return 0;
+}
+
+// The styles and extended styles of a box and of its text control.
+struct Styles {
+    LONG box, box_ex, text, text_ex;
+    bool operator==(const Styles& o) const {
+        return box == o.box && box_ex == o.box_ex && text == o.text && text_ex == o.text_ex;
+    }
+};
+
+Styles styles_of(HWND box) {
+    HWND text = GetDlgItem(box, 0xFFFF);
+    return {GetWindowLongW(box, GWL_STYLE), GetWindowLongW(box, GWL_EXSTYLE), GetWindowLongW(text, GWL_STYLE),
+            GetWindowLongW(text, GWL_EXSTYLE)};
 }
 
 void serve_messages() {
@@ -145,6 +172,19 @@ int main(int argc, char** argv) {
         SetForegroundWindow(owner);
         serve_messages();
         HWND foreground = GetForegroundWindow();
+        Reference reference{owner, from_utf8(*r.text)};
+        HANDLE shown = CreateThread(nullptr, 0, show_reference, &reference, 0, nullptr);
+        HWND reference_box = wait_for_box(shown);
+        if (!reference_box) {
+            fail(name, "the test's own box did not appear");
+            continue;
+        }
+        const Styles want = styles_of(reference_box);
+        PostMessageW(reference_box, WM_COMMAND, IDOK, 0);
+        wait_for_thread(shown);
+        CloseHandle(shown);
+        SetForegroundWindow(owner);
+        serve_messages();
         Call c{help, r.name, -1};
         HANDLE t = CreateThread(nullptr, 0, call_help, &c, 0, nullptr);
         HWND box = wait_for_box(t);
@@ -163,6 +203,7 @@ int main(int argc, char** argv) {
         int icons = 0;
         EnumChildWindows(box, count_icon, reinterpret_cast<LPARAM>(&icons));
         if (icons != 0) fail(name, "the box shows an icon");
+        if (!(styles_of(box) == want)) fail(name, "the box's styles are not those of a box of type 0");
         if (foreground != owner || GetWindow(box, GW_OWNER) != owner)
             fail(name, "the box is not owned by the foreground window");
         if (WaitForSingleObject(t, 0) != WAIT_TIMEOUT) fail(name, "Help returned while its box was open");
