@@ -215,7 +215,9 @@ fi
 code=$?
 [ "$platform" = wine ] && { exec 9>&-; wait "$keeper"; }
 printf '2048 of 4096 byte(s) written to copy.bin; the system refused the rest.\nRemoved the unfinished copy.bin.\n' >full.want
-[ $code = 1 ] && tr -d '\r' <full.out | cmp -s - full.want && [ ! -s full.err ] ||
+# Under coverage instrumentation the profile, written at exit, meets the limit too.
+grep -v '^LLVM Profile Error' full.err >full.said
+[ $code = 1 ] && tr -d '\r' <full.out | cmp -s - full.want && [ ! -s full.said ] ||
   { fail "full disk: exit code $code"; cat full.out full.err; }
 [ ! -e copy.bin ] || fail "full disk: the unfinished copy was left"
 
