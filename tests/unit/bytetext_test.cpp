@@ -31,12 +31,12 @@ std::u16string piece(uint8_t b, uint32_t code) {
 
 // The text of the bytes by the rules: pieces while the text stays below cap; on success
 // no final space and, with the flag, lower case; on overflow the pieces that fitted.
-std::u16string expected(const std::vector<uint8_t>& bytes, uint32_t format, bool* fits) {
+std::u16string expected(const std::vector<uint8_t>& bytes, uint32_t format, bool* fits, size_t cap = CAP) {
     std::u16string text;
     *fits = true;
     for (uint8_t b : bytes) {
         std::u16string p = piece(b, format & 7);
-        if (text.size() + p.size() >= CAP) {
+        if (text.size() + p.size() >= cap) {
             *fits = false;
             return text;
         }
@@ -57,20 +57,21 @@ std::vector<SimdLevel> paths_here() {
 }
 
 // shift: characters from an aligned start to the result's first, which the vector paths
-// meet by aligning their stores.
+// meet by aligning their stores. cap: the result's capacity, guard cells after it.
 void expect_text(SimdLevel path, const std::vector<uint8_t>& bytes, uint32_t format, const std::string& what,
-                 size_t shift = 0) {
-    std::vector<char16_t> storage(shift + CAP + GUARD, SENTINEL);
+                 size_t shift = 0, size_t cap = CAP) {
+    std::vector<char16_t> storage(shift + cap + GUARD, SENTINEL);
     char16_t* result = storage.data() + shift;
     bool fits;
-    std::u16string want = expected(bytes, format, &fits);
-    bool ok = write_byte_text_with(path, result, CAP, bytes.data(), bytes.size(), format);
+    std::u16string want = expected(bytes, format, &fits, cap);
+    bool ok = write_byte_text_with(path, result, cap, bytes.data(), bytes.size(), format);
     std::string label = std::string(simd_level_name(path)) + " format " + std::to_string(format) + " n " +
-                        std::to_string(bytes.size()) + " " + what + " shift " + std::to_string(shift);
+                        std::to_string(bytes.size()) + " " + what + " shift " + std::to_string(shift) + " cap " +
+                        std::to_string(cap);
     ASSERT_EQ(ok, fits) << label;
     size_t length = 0;
-    while (length < CAP && result[length] != 0) ++length;
-    ASSERT_LT(length, CAP) << label << ": no NUL below the capacity";
+    while (length < cap && result[length] != 0) ++length;
+    ASSERT_LT(length, cap) << label << ": no NUL below the capacity";
     for (size_t i = 0; i < shift; ++i) ASSERT_EQ(storage[i], SENTINEL) << label << ": written before the result";
     std::u16string got(result, length);
     if (got != want) {
@@ -79,7 +80,7 @@ void expect_text(SimdLevel path, const std::vector<uint8_t>& bytes, uint32_t for
         FAIL() << label << ": first difference at character " << at << " of " << want.size() << " (got " << got.size()
                << ")";
     }
-    for (size_t i = CAP; i < CAP + GUARD; ++i)
+    for (size_t i = cap; i < cap + GUARD; ++i)
         ASSERT_EQ(result[i], SENTINEL) << label << ": written past the capacity at " << i;
 }
 
@@ -137,6 +138,22 @@ TEST(ByteText, TextsAtTheCapacityOnEveryPath) {
                 expect_text(path, bytes, format, "long pieces");
             }
         }
+}
+
+// A capacity that just fits the text (the last piece's space and the NUL included), at counts
+// of whole blocks of 16 bytes, where a block's stores end at the text's end: none may reach
+// past the capacity.
+TEST(ByteText, ACapacityThatJustFitsWholeBlocksOnEveryPath) {
+    std::mt19937 random(78);
+    for (SimdLevel path : paths_here())
+        for (uint32_t format : FORMATS)
+            for (size_t n = 16; n <= 256; n += 16) {
+                std::vector<uint8_t> bytes(n);
+                for (uint8_t& b : bytes) b = uint8_t(random());
+                bool fits;
+                const size_t cap = expected(bytes, format, &fits).size() + 2;
+                expect_text(path, bytes, format, "just fitting", 0, cap);
+            }
 }
 
 // Symbols 0..k-1 in an order where every run of `length` of them appears once (a de Bruijn

@@ -190,6 +190,28 @@ TEST(SplitBlocks, PastAFullTable) {
     }
 }
 
+// An argument whose first character is a block's first cell, after a blank that ends the block
+// before it: SSE2's blocks start 16 characters into a text aligned to 16 bytes and every 64
+// on, AVX-512's at the text's start and every 64 on. The blank ends an argument, follows a
+// comma or is one of a run; the argument ends in the block or runs past it.
+TEST(SplitBlocks, AnArgumentOnABlocksFirstCell) {
+    alignas(64) static char16_t aligned[256];
+    const std::u16string befores[] = {u"w", u",", u" "};
+    const std::u16string arguments[] = {u"first,x y", std::u16string(70, u'f') + u" x", u"f"};
+    for (size_t start : {size_t(16), size_t(64), size_t(80), size_t(128), size_t(144)})
+        for (const std::u16string& before : befores)
+            for (const std::u16string& argument : arguments) {
+                const std::u16string text = std::u16string(start - 2, u'a') + before + u" " + argument;
+                text.copy(aligned, text.size());
+                aligned[text.size()] = 0;
+                for (uint32_t options : OPTION_SETS) {
+                    Model want = split_by_rules(text, options);
+                    for (SimdLevel path : supported_paths())
+                        expect_rules_on(path, want, aligned, options, "argument at " + std::to_string(start));
+                }
+            }
+}
+
 // Two pages, the second unreadable; returns the start of the second.
 char16_t* guarded_end(size_t* page) {
 #if defined(_WIN32)
