@@ -297,14 +297,7 @@ bool system_list_folder(const std::u16string& folder, std::vector<FolderEntry>* 
 bool system_names_fold_case() { return false; }
 
 bool system_delete_file(const std::u16string& path, std::u16string* error) {
-    std::string p = name_to_bytes(path);
-    struct stat st;
-    // lstat: a link to a folder is a file of its own, removed as a link.
-    if (lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return fail(error);
-    }
-    return unlink(p.c_str()) == 0 || fail(error);
+    return unlink(name_to_bytes(path).c_str()) == 0 || fail(error);
 }
 
 void system_environment(std::vector<EnvironmentEntry>* entries) {
