@@ -64,7 +64,8 @@ struct FolderEntry {
 bool system_list_folder(const std::u16string& folder, std::vector<FolderEntry>* entries, std::u16string* error);
 // Whether the system's file names compare without regard to case (wildcards follow it).
 bool system_names_fold_case();
-// Removes a file; a folder is refused with a reason of the system's.
+// Removes a file. A folder, or a link to one, is the caller's to refuse, in the same words on
+// every build.
 bool system_delete_file(const std::u16string& path, std::u16string* error);
 // The whole environment of the process, as name and value.
 struct EnvironmentEntry {

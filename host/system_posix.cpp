@@ -299,11 +299,6 @@ bool system_names_fold_case() { return false; }
 bool system_delete_file(const std::u16string& path, std::u16string* error) {
     std::string p = name_to_bytes(path);
     struct stat st;
-    // lstat: a link to a folder is a file of its own, removed as a link.
-    if (lstat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return fail(error);
-    }
     // A device's name is no file of the script's: removing /dev/null, say, would take it
     // from every program on the machine. Windows' DeleteFile refuses devices likewise.
     if (lstat(p.c_str(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))) {

@@ -156,6 +156,25 @@ end_of_run $pid
 exec 3>&-
 check_interrupted "Ctrl-C in a blocked read" 130 ""
 
+# A job in the background of a script starts with SIGINT ignored, and bhsh leaves it so: a
+# Ctrl-C meant for the script's foreground passes it by, even while it waits in a read, and
+# the run goes on when the read is answered. Natively only: under Wine the SIGINT reaches the
+# console handler all the same.
+if [ "$platform" = native ]; then
+  rm -f ready in.fifo
+  mkfifo in.fifo
+  exec 3<>in.fifo
+  printf '@echo off\r\nset h=%%@fileopen[in.fifo,r]\r\n' >ignored.btm
+  printf 'echo %%@fileclose[%%@fileopen[ready,w]] %%@bytehaul[%%h,1]\r\necho read\r\n' >>ignored.btm
+  (trap '' INT && exec "${host[@]}" ignored.btm) </dev/null >int.out 2>int.err &
+  pid=$!
+  wait_for_ready && kill -INT $pid
+  printf 'A' >&3
+  end_of_run $pid
+  exec 3>&-
+  check_interrupted "Ctrl-C passing a job that ignores it" 0 $'0 41\nread'
+fi
+
 # Ctrl-C at the prompt needs a terminal: prompt.sh has it.
 
 # DEL leaves a device alone (natively, where making one needs root): removing its name

@@ -84,6 +84,7 @@ rows=(
   "run¦3¦Arguments of @inthaul too long: 8192 characters, 8191 at most¦set a=$args\necho %@inthaul[%a]"
   "run¦2¦return without gosub¦return"
   "run¦2¦Cannot read the batch file missing.btm: {*}¦call missing.btm"
+  "run¦2¦Cannot read the batch file .: {*}¦call ."
   "run¦3¦gosub and call nested too deeply (64 at most)¦:again\ngosub again"
   "run¦70¦Blocks nested too deeply through gosub and call (512 at most)¦$deep"
   "run¦3¦Not a number: abc¦set n=abc\ndo %n\nenddo"

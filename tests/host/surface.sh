@@ -2,8 +2,10 @@
 # What a user of bhsh meets around the plug-in: --lf line ends for pipes (the plug-in's
 # lines too), CR LF without it, standard output and error in the order they were written
 # when both go to one file, characters of two UTF-16 units whole wherever the output is cut
-# into writes, and on Linux file names that are not UTF-8, which must be opened, read and
-# written under their own bytes.
+# into writes, DO over a folder's files, the system's own reasons, a plug-in named without a
+# folder; and on Linux file names that are not UTF-8, which must be opened, read and written
+# under their own bytes, values from outside that spell escapes, descriptors given back, and
+# file numbers on two file systems.
 #   surface.sh native|wine EXAMPLES_DIR HOST [HOST_ARGS...]
 set -u
 platform=$1 examples=$2
@@ -68,6 +70,35 @@ code=$?
 [ $code = 3 ] || { fail "patch onto its own source: exit code $code"; cat same.out; }
 cmp -s same.png "$examples/data/sample.png" || fail "patch onto its own source changed it"
 
+# DO over a folder's files leaves its folders out, whatever their names, and matches names as
+# the system does: without regard to case on Windows, exactly on Linux. On Linux a link
+# counts as what it leads to.
+mkdir -p sub/folder.bin
+printf x >sub/a.bin
+printf x >sub/B.BIN
+want=$'sub/a.bin\r\nsub/B.BIN\r\n'
+if [ "$platform" = native ]; then
+  ln -s folder.bin sub/to-folder.bin
+  ln -s a.bin sub/to-file.bin
+  want=$'sub/a.bin\r\nsub/to-file.bin\r\n'
+fi
+printf '@echo off\r\ndo f in sub/*.bin\r\n  echo %%f\r\nenddo\r\n' >list.btm
+"${host[@]}" list.btm </dev/null >list.out 2>&1
+printf '%s' "$want" | cmp -s - list.out || { fail "DO over a folder's files"; cat list.out; }
+
+# The system's own words for why a file does not open, as the system gives them: Linux's
+# strerror, Wine's message table (its trailing blank and line end left out).
+reason="No such file or directory"
+[ "$platform" = wine ] && reason="File not found."
+"${host[@]}" -c 'echo %@fileopen[missing.bin,r]' </dev/null >reason.out 2>reason.err
+[ "$(tr -d '\r' <reason.err)" = "bhsh: Cannot open \"missing.bin\": $reason" ] ||
+  { fail "the system's reason"; od -c reason.err | head; }
+
+# A plug-in named without a folder is the one in the current folder, never one searched for.
+cp "$plugin" "plug.${plugin##*.}"
+"${host[@]}" --plugin "plug.${plugin##*.}" -c 'echo %@bytehaul[%@fileopen[ab.bin,r],2]' </dev/null >plug.out 2>&1
+[ "$(tr -d '\r' <plug.out)" = "41 42" ] || { fail "a plug-in in the current folder"; cat plug.out; }
+
 if [ "$platform" = native ]; then
   # Bytes of Latin-1 and a lone continuation byte: no UTF-8.
   name=$(printf 'z\xe4hler\x80.bin')
@@ -101,6 +132,17 @@ BTM
   v=$raw "${host[@]}" raw.btm </dev/null >raw.out 2>raw.err
   printf '6\r\n2 0\r\n' | cmp -s - raw.out || { fail "a value of escape forms: read"; cat raw.out raw.err; }
   [ "$(cat "$raw.bin" 2>/dev/null)" = OK ] || { fail "a value of escape forms: not written back whole"; ls | od -c; }
+  # Each redirection gives back the descriptors it took: a loop of many more redirections
+  # than the process may hold descriptors runs to its end.
+  printf '@echo off\r\ndo 200\r\n  echo x > NUL\r\nenddo\r\necho done\r\n' >many.btm
+  (ulimit -n 64 && "${host[@]}" many.btm) </dev/null >many.out 2>&1
+  [ "$(tr -d '\r' <many.out)" = done ] || { fail "many redirections"; head -3 many.out; }
+  # Two files with one number on two file systems are two files. The roots of /proc and /sys
+  # are such a pair where their numbers are equal.
+  if [ "$(stat -c %i /proc)" = "$(stat -c %i /sys)" ] && [ "$(stat -c %d /proc)" != "$(stat -c %d /sys)" ]; then
+    "${host[@]}" -c 'echo %@samefile[/proc,/sys]' </dev/null >dev.out 2>&1
+    [ "$(tr -d '\r' <dev.out)" = 0 ] || { fail "one number on two file systems"; cat dev.out; }
+  fi
 fi
 
 echo "host surface cases failed: $failed"
