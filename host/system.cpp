@@ -5,12 +5,6 @@
 #include "text/chars.h"
 #include "text/utf.h"
 
-std::string to_utf8(const std::u16string& s) {
-    std::string out(s.size() * 3, '\0');
-    out.resize(utf16_to_utf8(s.data(), s.size(), &out[0], out.size()));
-    return out;
-}
-
 std::u16string from_utf8(const std::string& s) {
     // Converted piece by piece around NULs, which would end the text early.
     std::u16string out;

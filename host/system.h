@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-std::string to_utf8(const std::u16string& s);
 std::u16string from_utf8(const std::string& s);
 // Text from bytes that may name files (a batch file, a typed line): UTF-8, and on Linux,
 // where names are bytes, each byte that is not UTF-8 kept as an escape that turns back
