@@ -25,7 +25,8 @@ int run_echo(const std::u16string& line, const std::u16string&) {
     at = line.size() > at + 4 ? at + 5 : line.size();
     size_t b, e;
     trim_bounds(line, at, line.size(), &b, &e);
-    if (e - b <= 3) {  // commands are never echoed: "echo off" only says so
+    bool dot = at > 0 && line[at - 1] == u'.';
+    if (e - b <= 3 && !dot) {  // commands are never echoed: "echo off" only says so
         std::u16string word = line.substr(b, e - b);
         if (equal_nocase(word, u"on") || equal_nocase(word, u"off")) return 0;
     }
@@ -265,7 +266,7 @@ std::u16string check_number(const std::u16string& written) {
 }
 
 const Command commands[] = {
-    {u"echo", run_echo, nullptr, JUMP_NONE, u"echo TEXT"},
+    {u"echo", run_echo, nullptr, JUMP_NONE, u"echo TEXT, echo. (an empty line)"},
     {u"set", run_set, check_set, JUMP_NONE, u"set NAME=VALUE, set /a NAME=EXPRESSION (also +=, -=, *=)"},
     {u"goto", command_goto, check_label, JUMP_GOTO, u"goto LABEL"},
     {u"gosub", command_gosub, check_label, JUMP_GOSUB, u"gosub LABEL [ARGS], :LABEL [PARAMS]"},
@@ -291,9 +292,17 @@ const char16_t* const LANGUAGE_KEYWORDS =
     u"rem, :label, if [not] CONDITION COMMAND [else COMMAND], ( ... ), &, iff ... then, elseiff, else,\r\n"
     u"  endiff, do ... enddo, > >> 2> 2>> >& 2>&1, ^";
 
+namespace {
+// "echo." is echo with the text after its dot: how batch files write an empty line, and a
+// line that begins with "on" or "off".
+bool is_echo_dot(const std::u16string& name) {
+    return name.size() >= 5 && name[4] == u'.' && equal_nocase(name.substr(0, 4), u"echo");
+}
+}  // namespace
+
 const Command* find_command(const std::u16string& name) {
     for (const Command& c : commands)
-        if (equal_nocase(name, c.name)) return &c;
+        if (equal_nocase(name, c.name) || (c.run == run_echo && is_echo_dot(name))) return &c;
     return nullptr;
 }
 
