@@ -137,7 +137,6 @@ std::string system_message(uint32_t code) {
 std::string message_box_echo(const std::string&, const std::string&) { return ""; }
 
 static HANDLE saved_out, saved_err, cap_out, cap_err;
-static std::string cap_out_path, cap_err_path;
 
 uint64_t open_path(const std::string& path, Access access) {
     DWORD mode = access == Access::Read    ? GENERIC_READ
@@ -169,35 +168,44 @@ bool pipe_no_wait(uint64_t read_end) {
     return SetNamedPipeHandleState(reinterpret_cast<HANDLE>(uintptr_t(read_end)), &mode, nullptr, nullptr) != 0;
 }
 
-static HANDLE create_capture(const std::string& path) {
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+// The two capture files are made once and emptied for each capture: under Wine, making and
+// deleting a file costs a round trip to its server, and some tests capture thousands of calls.
+// The system deletes them when the process ends.
+static HANDLE capture_file(HANDLE* kept, const char* stem) {
+    if (!*kept)
+        *kept = CreateFileA(temp_path(stem).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    SetFilePointer(*kept, 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(*kept);
+    return *kept;
+}
+
+static std::string captured_text(HANDLE h) {
+    std::string text;
+    DWORD end = SetFilePointer(h, 0, nullptr, FILE_CURRENT);
+    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    text.resize(end);
+    DWORD got = 0;
+    if (end > 0 && !ReadFile(h, &text[0], end, &got, nullptr)) got = 0;
+    text.resize(got);
+    return text;
 }
 
 void capture_begin() {
     shell_flush_output();  // what the shell gathered belongs to the streams as they were
     fflush(stdout);
     fflush(stderr);
-    cap_out_path = temp_path("out");
-    cap_err_path = temp_path("err");
     saved_out = GetStdHandle(STD_OUTPUT_HANDLE);
     saved_err = GetStdHandle(STD_ERROR_HANDLE);
-    cap_out = create_capture(cap_out_path);
-    cap_err = create_capture(cap_err_path);
-    SetStdHandle(STD_OUTPUT_HANDLE, cap_out);
-    SetStdHandle(STD_ERROR_HANDLE, cap_err);
+    SetStdHandle(STD_OUTPUT_HANDLE, capture_file(&cap_out, "out"));
+    SetStdHandle(STD_ERROR_HANDLE, capture_file(&cap_err, "err"));
 }
 
 Captured capture_end() {
     shell_flush_output();  // what the shell gathered belongs to the streams as they were
     SetStdHandle(STD_OUTPUT_HANDLE, saved_out);
     SetStdHandle(STD_ERROR_HANDLE, saved_err);
-    CloseHandle(cap_out);
-    CloseHandle(cap_err);
-    Captured c{read_whole_file(cap_out_path), read_whole_file(cap_err_path)};
-    DeleteFileA(cap_out_path.c_str());
-    DeleteFileA(cap_err_path.c_str());
-    return c;
+    return Captured{captured_text(cap_out), captured_text(cap_err)};
 }
 
 static HANDLE broken_saved_out, broken_saved_err, broken_pipe_end;
