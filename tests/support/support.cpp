@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <vector>
+
 #include "platform/platform.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
@@ -32,18 +34,36 @@ std::string U8(const char16_t* s) {
 
 std::string U8(const std::u16string& s) { return U8(s.c_str()); }
 
+namespace {
+// Every name handed out, removed when the test program ends: files the tests still hold open
+// go when their last handle closes.
+std::vector<std::string>& temp_names() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+void remove_temp_names() {
+    for (const std::string& name : temp_names()) remove(name.c_str());
+}
+}  // namespace
+
 std::string temp_path(const std::string& stem) {
     static unsigned serial = 0;
+    // The list is made before the handler is registered, so that it is still there when the
+    // handler runs.
+    if (serial == 0 && temp_names().empty()) atexit(remove_temp_names);
 #if defined(_WIN32)
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + "bh_" + stem + "_" + std::to_string(GetCurrentProcessId()) + "_" +
-           std::to_string(++serial);
+    std::string name =
+        std::string(dir) + "bh_" + stem + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
 #else
     const char* dir = getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/bh_" + stem + "_" + std::to_string(getpid()) + "_" +
-           std::to_string(++serial);
+    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/bh_" + stem + "_" + std::to_string(getpid()) + "_" +
+                       std::to_string(++serial);
 #endif
+    temp_names().push_back(name);
+    return name;
 }
 
 std::string read_whole_file(const std::string& path) {
