@@ -50,6 +50,11 @@ int finish_output(int code) {
     return handle_output_failure() && !failed_before ? EXIT_OUTPUT_LOST : code;
 }
 
+std::u16string quoted_part(const std::u16string& s, size_t from) {
+    std::u16string part = s.substr(from, QUOTE_MAX);
+    return s.size() - from > QUOTE_MAX ? part + u"..." : part;
+}
+
 void error_location_set(const std::u16string& batch_name, long line) {
     location_name = batch_name;
     location_line = line;

@@ -31,6 +31,11 @@ std::u16string to_u16(const std::u16string& s);
 std::u16string to_u16(const char16_t* s);
 std::u16string to_u16(const std::string& ascii);
 
+// How much of a faulty text a message quotes.
+const size_t QUOTE_MAX = 60;
+// s from from on, cut to QUOTE_MAX characters with "..." after a cut.
+std::u16string quoted_part(const std::u16string& s, size_t from);
+
 // The format with each "%s" replaced by the next argument, in order.
 std::u16string substitute(const char16_t* format, const std::u16string* args, size_t count);
 

@@ -79,6 +79,10 @@ std::vector<std::u16string> words_of(const std::u16string& s, bool brackets) {
     }
 }
 
+std::u16string unquoted(const std::u16string& s) {
+    return s.size() >= 2 && s.front() == u'"' && s.back() == u'"' ? s.substr(1, s.size() - 2) : s;
+}
+
 std::vector<std::u16string> split_commas(const std::u16string& s) {
     std::vector<std::u16string> out;
     std::u16string piece;
@@ -93,10 +97,7 @@ std::vector<std::u16string> split_commas(const std::u16string& s) {
         }
     }
     out.push_back(piece);
-    for (std::u16string& p : out) {
-        p = trim(p);
-        if (p.size() >= 2 && p.front() == u'"' && p.back() == u'"') p = p.substr(1, p.size() - 2);
-    }
+    for (std::u16string& p : out) p = unquoted(trim(p));
     return out;
 }
 

@@ -2,6 +2,7 @@
 #include "host/batch/commands.h"
 
 #include "host/batch/arith.h"
+#include "host/batch/expand.h"
 #include "host/batch/functions.h"
 #include "host/batch/run.h"
 #include "host/messages.h"
@@ -14,8 +15,6 @@
 #include "text/chars.h"
 
 namespace {
-
-bool has_expansion(const std::u16string& s) { return s.find(u'%') != std::u16string::npos; }
 
 // echo prints everything after the one blank that ends the word "echo". Every line of a
 // dump passes here: the text goes out without a copy.
@@ -55,14 +54,12 @@ bool read_assignment(const std::u16string& text, Assignment* a) {
 }
 
 bool variable_number(const std::u16string& name, int64_t* value, std::u16string* message) {
-    static char16_t text[SHELL_EXPAND_MAX + 1];
-    sys_set_last_error(0);
-    uint32_t n = sys_get_env(name.c_str(), text, SHELL_EXPAND_MAX + 1);
-    if (n == 0 || n > SHELL_EXPAND_MAX) {
+    std::u16string v;
+    if (!variable_value(name, &v)) {
         *value = 0;
         return true;
     }
-    std::u16string v = trim(std::u16string(text, n));
+    v = trim(v);
     if (parse_number(v, value)) return true;
     *message = text_of(MSG_VARIABLE_NOT_NUMBER, name, v);
     return false;
@@ -142,7 +139,7 @@ std::vector<std::u16string> names_of(const std::u16string& s) {
 
 // A name DEL refuses whatever the files are: a wildcard, and on Windows a switch.
 std::u16string refused_name(const std::u16string& name) {
-    if (name.find_first_of(u"*?") != std::u16string::npos) return text_of(MSG_DEL_WILDCARD, name);
+    if (has_wildcard(name)) return text_of(MSG_DEL_WILDCARD, name);
     if (system_names_fold_case() && !name.empty() && name[0] == u'/') return text_of(MSG_DEL_SWITCH, name);
     return u"";
 }

@@ -71,11 +71,11 @@ bool scan_operand(const std::u16string& s, size_t* i, std::u16string* operand, s
     }
     *operand = s.substr(start, k - start);
     if (quoted && (operand->size() < 2 || operand->back() != u'"' || depth > 0)) {
-        *message = text_of(MSG_UNCLOSED_QUOTE, operand->substr(0, 60));
+        *message = text_of(MSG_UNCLOSED_QUOTE, operand->substr(0, QUOTE_MAX));
         return false;
     }
     if (depth > 0) {
-        *message = text_of(MSG_UNCLOSED_BRACKET, operand->substr(0, 60));
+        *message = text_of(MSG_UNCLOSED_BRACKET, operand->substr(0, QUOTE_MAX));
         return false;
     }
     *i = k;
@@ -117,12 +117,6 @@ bool is_defined(const std::u16string& name) {
     return got > 0 || sys_last_error() != SYS_ERROR_ENVVAR_NOT_FOUND;
 }
 
-std::u16string unquoted(const std::u16string& s) {
-    std::u16string t = trim(s);
-    if (t.size() >= 2 && t.front() == u'"' && t.back() == u'"') return t.substr(1, t.size() - 2);
-    return t;
-}
-
 bool number_operand(const std::u16string& text, int64_t* value, std::u16string* message) {
     if (parse_number(trim(text), value)) return true;
     *message = text_of(MSG_BAD_NUMBER, trim(text));
@@ -156,8 +150,8 @@ TestOutcome test_one(const Test& t, bool expanded, std::u16string* message) {
         holds = comparisons[t.comparison].holds(x, y);
         break;
     case TEST_DEFINED: holds = is_defined(trim(*a)); break;
-    case TEST_EXIST: holds = system_path_kind(unquoted(*a)) != PATH_NONE; break;
-    case TEST_ISDIR: holds = system_path_kind(unquoted(*a)) == PATH_FOLDER; break;
+    case TEST_EXIST: holds = system_path_kind(unquoted(trim(*a))) != PATH_NONE; break;
+    case TEST_ISDIR: holds = system_path_kind(unquoted(trim(*a))) == PATH_FOLDER; break;
     case TEST_ERRORLEVEL:
         if (!number_operand(*a, &x, message)) return TEST_STOP;
         holds = last_status() >= x;

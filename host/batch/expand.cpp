@@ -6,6 +6,7 @@
 #include "host/output.h"
 #include "host/plugin_link.h"
 #include "host/words.h"
+#include "platform/platform.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
 
@@ -75,8 +76,7 @@ bool on_function(const char16_t* name, const char16_t* args, char16_t* out, size
 // a text the run made.
 void on_shell_fault(int fault, const char16_t* at) {
     if (stopped) return;
-    std::u16string quoted(at, text_len_bounded(at, 61));
-    if (quoted.size() > 60) quoted = quoted.substr(0, 60) + u"...";
+    std::u16string quoted = quoted_part(std::u16string(at, text_len_bounded(at, QUOTE_MAX + 1)), 0);
     stop_expansion(text_of(fault == SHELL_FAULT_TOO_DEEP ? MSG_TOO_DEEP : MSG_UNCLOSED_BRACKET, quoted));
 }
 
@@ -97,7 +97,7 @@ bool too_long() {
 bool expand_text(const std::u16string& in, std::u16string* out) {
     static char16_t buffer[SHELL_EXPAND_MAX + 1];
     if (in.size() >= SHELL_EXPAND_MAX) return too_long();
-    if (in.find(u'%') == std::u16string::npos) {
+    if (!has_expansion(in)) {
         *out = in;
         return true;
     }
@@ -106,6 +106,15 @@ bool expand_text(const std::u16string& in, std::u16string* out) {
     if (stopped) return false;
     if (n >= SHELL_EXPAND_MAX) return too_long();
     out->assign(buffer, n);
+    return true;
+}
+
+bool variable_value(const std::u16string& name, std::u16string* value) {
+    static char16_t text[SHELL_EXPAND_MAX + 1];
+    sys_set_last_error(0);
+    uint32_t n = sys_get_env(name.c_str(), text, SHELL_EXPAND_MAX + 1);
+    if (n == 0 || n > SHELL_EXPAND_MAX) return false;
+    value->assign(text, n);
     return true;
 }
 

@@ -3,6 +3,11 @@
 #pragma once
 #include <string>
 
+// Whether a text holds anything expansion would change: until the run, its value is unknown.
+inline bool has_expansion(const std::u16string& s) { return s.find(u'%') != std::u16string::npos; }
+// The value of an environment variable as expansion would give it: false when it is not set,
+// or too long for any line to hold.
+bool variable_value(const std::u16string& name, std::u16string* value);
 // Hands the shell the handlers for functions and faults.
 void expansion_setup();
 // Expands in into out. False when the run must stop (already reported): a function that

@@ -3,6 +3,7 @@
 #include <limits.h>
 
 #include "host/batch/commands.h"
+#include "host/batch/expand.h"
 #include "host/batch/functions.h"
 #include "host/batch/limits.h"
 #include "host/batch/script.h"
@@ -15,21 +16,11 @@
 
 namespace {
 
-// How much of a faulty reference a message quotes.
-const size_t QUOTE_MAX = 60;
-
 enum BlockEnd { END_FILE, END_GROUP, END_DO, END_IFF };
-
-std::u16string quoted_part(const std::u16string& s, size_t from) {
-    std::u16string part = s.substr(from, QUOTE_MAX);
-    return s.size() - from > QUOTE_MAX ? part + u"..." : part;
-}
 
 bool is_word_end(char16_t c) {
     return text_is_space(c) || c == u'&' || c == u'(' || c == u')' || c == u'|' || c == u'<' || c == u'>';
 }
-
-bool has_expansion(const std::u16string& s) { return s.find(u'%') != std::u16string::npos; }
 
 // The references to variable functions in a text, checked as the shell will expand them:
 // each name served, each bracket closed, the nesting within the shell's limit.

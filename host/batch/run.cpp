@@ -99,6 +99,12 @@ void publish_frame() {
     note_location(f.line);
 }
 
+// Back to the frame that called, or to no location at all.
+void publish_caller() {
+    if (!run.frames.empty()) publish_frame();
+    else error_location_set(u"", 0);
+}
+
 void stop_with(int code) {
     shell_flush_output();
     run.stopping = true;
@@ -282,8 +288,6 @@ Flow run_range(const DoHead& h, size_t body) {
     return flow;
 }
 
-bool has_wildcard(const std::u16string& s) { return s.find_first_of(u"*?") != std::u16string::npos; }
-
 char16_t fold(char16_t c, bool fold_case) { return fold_case ? text_upper(c) : c; }
 
 // '*' any run of characters, '?' any one.
@@ -345,11 +349,7 @@ Flow run_list(const DoHead& h, size_t body) {
     std::vector<std::u16string> items = words_of(text, false);
     if (h.form == DO_FILES) {
         std::vector<std::u16string> files;
-        for (const std::u16string& w : items) {
-            std::u16string name = w;
-            if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"') name = name.substr(1, name.size() - 2);
-            matching_files(name, &files);
-        }
+        for (const std::u16string& w : items) matching_files(unquoted(w), &files);
         items.swap(files);
     }
     Flow flow = FLOW_NEXT;
@@ -369,8 +369,8 @@ Flow run_do(const Node& n) {
     switch (h.form) {
     case DO_COUNT:
         if (!loop_number(h.first, &count)) return FLOW_STOP;
-        for (int64_t k = 0; k < count;)
-            if (!loop_pass(body, &flow) || (++k, false)) return flow;
+        for (int64_t k = 0; k < count; ++k)
+            if (!loop_pass(body, &flow)) return flow;
         return flow;
     case DO_FOREVER:
         while (loop_pass(body, &flow)) {
@@ -457,8 +457,7 @@ Flow run_frame(std::unique_ptr<Frame> f) {
     end_locals_down_to(frame().locals_base);
     if (frame().batch_file) --run.batch_files;
     run.frames.pop_back();
-    if (!run.frames.empty()) publish_frame();
-    else error_location_set(u"", 0);
+    publish_caller();
     return flow;
 }
 
@@ -469,8 +468,7 @@ bool read_checked(const std::u16string& name, const std::vector<std::u16string>&
     if (read_script(lines, &f->script, &fault)) return true;
     error_location_set(name, name.empty() ? 0 : fault.line);
     write_error_line(fault.message);
-    if (!run.frames.empty()) publish_frame();
-    else error_location_set(u"", 0);
+    publish_caller();
     return false;
 }
 
@@ -537,21 +535,15 @@ const Label* find_jump_label(const std::u16string& label) {
     return l;
 }
 
-std::u16string unquoted(const std::u16string& w) {
-    return w.size() >= 2 && w.front() == u'"' && w.back() == u'"' ? w.substr(1, w.size() - 2) : w;
-}
-
 struct SavedVariable {
     std::u16string name, value;
     bool set;
 };
 
 SavedVariable save_variable(const std::u16string& name) {
-    static char16_t value[SHELL_EXPAND_MAX + 1];
-    sys_set_last_error(0);
-    uint32_t n = sys_get_env(name.c_str(), value, SHELL_EXPAND_MAX + 1);
-    bool set = n > 0 && n <= SHELL_EXPAND_MAX;
-    return SavedVariable{name, set ? std::u16string(value, n) : u"", set};
+    SavedVariable v{name, u"", false};
+    v.set = variable_value(name, &v.value);
+    return v;
 }
 
 void put_back(const SavedVariable& v) { sys_set_env(v.name.c_str(), v.set ? v.value.c_str() : nullptr); }
@@ -720,13 +712,12 @@ void batch_setup(bool transient, bool pipe) {
 
 namespace {
 
-int finish(Flow) { return run.status; }
-
 int run_whole(const std::u16string& name, const std::vector<std::u16string>& lines) {
     std::unique_ptr<Frame> f(new Frame);
     f->jumps = true;
     if (!read_checked(name, lines, f.get())) return 1;
-    return finish(run_frame(std::move(f)));
+    run_frame(std::move(f));
+    return run.status;
 }
 
 }  // namespace
@@ -738,7 +729,8 @@ int run_script(const std::u16string& path, const std::vector<std::u16string>& ar
     f->zero = path;
     f->args = args;
     if (!read_batch_file(path, f.get())) return 1;
-    return finish(run_frame(std::move(f)));
+    run_frame(std::move(f));
+    return run.status;
 }
 
 int run_one_line(const std::u16string& line) { return run_whole(u"", {line}); }
@@ -779,5 +771,5 @@ int run_input(bool terminal) {
         if (shell_output_failure() != 0) break;
         if (flow == FLOW_QUIT || flow == FLOW_EXIT || flow == FLOW_CANCEL) break;
     }
-    return finish(FLOW_NEXT);
+    return run.status;
 }
