@@ -33,6 +33,8 @@ std::u16string system_executable_dir();
 bool system_read_file(const std::u16string& path, size_t max, std::string* bytes, std::u16string* error);
 
 bool system_stdin_is_terminal();
+// Whether standard output, as it stands now, is a terminal or console.
+bool system_stdout_is_terminal();
 // Reads up to cap bytes of standard input (UTF-8; a console's UTF-16 is converted).
 // Returns the count, 0 at the end of input or when Ctrl-C ended the wait (once watched:
 // system_take_interrupt() then says so).

@@ -148,6 +148,8 @@ bool system_read_file(const std::u16string& path, size_t max, std::string* bytes
 
 bool system_stdin_is_terminal() { return isatty(0) != 0; }
 
+bool system_stdout_is_terminal() { return isatty(1) != 0; }
+
 size_t system_read_stdin(char* buf, size_t cap) {
     for (;;) {
         if (!wait_for_stdin()) return 0;

@@ -267,6 +267,8 @@ bool replace_stream(int stream, HANDLE h, SavedStream* saved, std::u16string* er
 
 }  // namespace
 
+bool system_stdout_is_terminal() { return is_console_output(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
 PathKind system_path_kind(const std::u16string& path) {
     DWORD attributes = GetFileAttributesW(w(path));
     if (attributes == INVALID_FILE_ATTRIBUTES) return PATH_NONE;

@@ -45,6 +45,9 @@ TAKECMD_API void shell_set_lf_line_ends(bool lf);
 // Writes text to a standard handle; false when the system refused a write this call made
 // (text for standard output may only be gathered, and fail when written later).
 TAKECMD_API bool shell_write_text(void* handle, const char16_t* text, size_t n);
+// Standard output written as each line ends rather than a buffer at a time, for a reader who
+// watches it come (a terminal); a pipe or a file is better served by whole buffers.
+TAKECMD_API void shell_set_line_output(bool each_line);
 // Standard output is gathered and written a buffer at a time; this writes what is
 // gathered. A write to standard error, or to any handle other than standard output,
 // first writes what standard output has gathered, so the two stay in order. Call it
