@@ -129,7 +129,7 @@ bool shell_write_text(void* handle, const char16_t* text, size_t n) {
         if (handle != gathered_for && gathered_len > 0) write_gathered(false);
         gathered_for = handle;
         ok = gather(text, n);
-        if (each_line && ends_a_line(text, n)) ok = write_gathered(false) && ok;
+        if (each_line && ends_a_line(text, n)) ok &= write_gathered(false);
     } else {
         ok = write_at_once(handle, text, n);
     }
