@@ -54,14 +54,14 @@ expect_line "bhsh> bhsh: Division by zero: 1 / 0" 1
 expect_line "bhsh> after 1" 1
 [ "$code" = 0 ] || { echo "exit code $code, expected 0"; failed=1; }
 
-# Ctrl-C typed while a line runs (a called file in an endless loop) ends the line with
-# status 130, and the prompt comes back.
+# Ctrl-C typed while a line runs (a called file in an endless loop, its output redirected)
+# ends the line with status 130, and the prompt comes back, with the terminal's output.
 printf 'set r=%%@fileclose[%%@fileopen[ready,w]]\r\n:top\r\ngoto top\r\n' >"$work/loop.btm"
 mkfifo "$work/in"
 (cd "$work" && timeout 30 script -qec "stty -echo; exec \"$host\"" /dev/null <in >out) &
 typist=$!
 exec 5>"$work/in"
-printf 'echo first\ncall loop.btm\n' >&5
+printf 'echo first\ncall loop.btm > looped.txt\n' >&5
 for _ in $(seq 200); do [ -e "$work/ready" ] && break; sleep 0.1; done
 printf '\003' >&5
 printf 'echo status %%?\nquit 7\n' >&5
