@@ -44,6 +44,7 @@ rows=(
   "check¦2¦Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)¦set /a 3"
   "check¦2¦Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)¦set /a x/=2"
   "check¦2¦Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)¦set /a x**=2"
+  "check¦2¦bhsh takes %~ with the letters d, f, n, p and x alone: %~z1 and more¦echo %~z1 and more"
   "check¦2¦Missing label after goto or gosub¦goto"
   "check¦2¦Label not found: nowhere¦goto nowhere"
   "check¦2¦Label not found: nowhere¦gosub nowhere"
