@@ -7,6 +7,7 @@
 #include "host/batch/functions.h"
 #include "host/batch/limits.h"
 #include "host/batch/script.h"
+#include "host/batch/variables.h"
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"
@@ -25,6 +26,7 @@ bool is_word_end(char16_t c) {
 // The references to variable functions in a text, checked as the shell will expand them:
 // each name served, each bracket closed, the nesting within the shell's limit.
 struct FunctionScan {
+    const std::vector<std::u16string>& names_set;  // by SET, earlier in the script
     std::u16string message;
 
     bool fail(const std::u16string& m) {
@@ -65,6 +67,15 @@ struct FunctionScan {
         return true;
     }
 
+    // A name the script sets itself, or that it is handed from outside, is its own variable.
+    bool served_or_own(const std::u16string& name) {
+        if (!variable_unserved(name)) return true;
+        for (const std::u16string& n : names_set)
+            if (equal_nocase(n, name)) return true;
+        std::u16string value;
+        return variable_value(name, &value) || fail(text_of(MSG_VARIABLE_NOT_SERVED, name));
+    }
+
     bool level(const std::u16string& s, int depth) {
         for (size_t i = 0; i < s.size();) {
             if (s[i] != u'%' || i + 1 == s.size()) {
@@ -73,6 +84,11 @@ struct FunctionScan {
                 i += 2;
             } else if (s[i + 1] == u'@') {
                 if (!function_at(s, &i, depth)) return false;
+            } else if (shell_is_name_char(s[i + 1])) {
+                size_t k = i + 1;
+                while (k < s.size() && shell_is_name_char(s[k])) ++k;
+                if (!served_or_own(s.substr(i + 1, k - i - 1))) return false;
+                i = k;
             } else if (s[i + 1] == u'~') {
                 bool taken;
                 size_t n = shell_argument_part_length(s.c_str() + i, &taken);
@@ -100,6 +116,7 @@ struct Parser {
     int ifs = 0;     // IFs within one another on the line
     int loops = 0;   // DOs open around what is read
     bool failed = false;
+    std::vector<std::u16string> names_set;
 
     const std::u16string& line() const { return lines[li]; }
     bool at_end() const { return pos >= line().size(); }
@@ -149,7 +166,7 @@ struct Parser {
     }
 
     bool checked_text(const std::u16string& text) {
-        FunctionScan scan;
+        FunctionScan scan{names_set, u""};
         return scan.level(text, 0) || fail(scan.message);
     }
 
@@ -578,6 +595,16 @@ bool Parser::parse_redirection(Node& command) {
     return true;
 }
 
+// The variable a SET names: "NAME=", "/a NAME=" or "/a NAME+=" (also -= and *=).
+std::u16string assigned_name(const std::u16string& rest) {
+    std::u16string first, after;
+    split_word(rest, &first, &after);
+    std::u16string text = equal_nocase(first, u"/a") ? after : rest;
+    std::u16string name = text.substr(0, text.find(u'='));
+    if (!name.empty() && (name.back() == u'+' || name.back() == u'-' || name.back() == u'*')) name.pop_back();
+    return trim(name);
+}
+
 // The command's name and form, when they are written out; the functions it calls.
 bool Parser::check_command(size_t id) {
     std::u16string name, rest;
@@ -594,6 +621,7 @@ bool Parser::check_command(size_t id) {
         std::u16string refused = command->check(rest);
         if (!refused.empty()) return fail(refused);
     }
+    if (equal_nocase(name, u"set")) names_set.push_back(assigned_name(rest));
     return true;
 }
 

@@ -3,5 +3,10 @@
 // that %~ names. A variable of the script's own of the same name comes first.
 #pragma once
 
+#include <string>
+
 // Hands the shell the handlers for both.
 void variables_setup();
+// Whether the name is one of the shell's internal variables that bhsh does not serve: a
+// script that reads one is refused rather than handed an empty value.
+bool variable_unserved(const std::u16string& name);

@@ -68,8 +68,9 @@ rows=(
   for row in "${rows[@]}"; do printf 'echo [%s]\r\n' "${row%%¦*}"; done
   printf 'echo [%%_isodate] [%%_date] [%%date%%] [%%_dow] [%%_year] [%%_month] [%%_day]\r\n'
   printf 'echo [%%_time] [%%time%%] [%%_hour]\r\n'
-  printf 'set _cwd=mine\r\necho [%%_cwd]\r\n'
+  printf 'set _cwd=mine\r\nset _winver=own\r\necho [%%_cwd] [%%_winver]\r\n'
   printf 'set w=abc\r\ninc /q w\r\necho [%%errorlevel%%]\r\n'
+  printf 'echo %%random%% %%random%% %%random%% %%random%%\r\n'
 } >t.btm
 before=$(LC_ALL=C date '+%F %a %Y %-m %-d %-H')
 "${host[@]}" t.btm "\"$given\"" '""' .profile </dev/null >out 2>err
@@ -92,8 +93,13 @@ for t in "$before" "$after"; do
     [ "$((10#${BASH_REMATCH[1]}))" = "$hour" ] && [ "${BASH_REMATCH[3]}" = "$hour" ] && ok=1
 done
 [ $ok = 1 ] || { echo "FAILED: the date and time: $dates $times, the clock $before .. $after"; failed=1; }
-[ "$(sed -n "$((n + 3))p" lines)" = "[mine]" ] || { echo "FAILED: a script's own _cwd"; failed=1; }
+[ "$(sed -n "$((n + 3))p" lines)" = "[mine] [own]" ] || { echo "FAILED: a script's own _cwd and _winver"; failed=1; }
 [ "$(sed -n "$((n + 4))p" lines)" = "[2]" ] || { echo "FAILED: errorlevel after a failed INC"; failed=1; }
+# Four numbers from 0 to 32767, not all the same.
+read -r -a drawn <<<"$(sed -n "$((n + 5))p" lines)"
+for r in "${drawn[@]}"; do [[ $r =~ ^[0-9]+$ ]] && [ "$r" -le 32767 ] || { echo "FAILED: %random% gave $r"; failed=1; }; done
+[ "${#drawn[@]}" = 4 ] && [ "$(printf '%s\n' "${drawn[@]}" | sort -u | wc -l)" -gt 1 ] ||
+  { echo "FAILED: %random% gave ${drawn[*]}"; failed=1; }
 
 echo "idioms: $([ $failed = 0 ] && echo as expected || echo FAILED)"
 [ $failed = 0 ]

@@ -45,6 +45,8 @@ rows=(
   "check¦2¦Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)¦set /a x/=2"
   "check¦2¦Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)¦set /a x**=2"
   "check¦2¦bhsh takes %~ with the letters d, f, n, p and x alone: %~z1 and more¦echo %~z1 and more"
+  "check¦2¦bhsh does not serve the shell's variable %_hwprofile¦echo %_hwprofile"
+  "check¦3¦bhsh does not serve the shell's variable %_WINVER¦echo %_cwd\necho %_WINVER is read before it is set\nset _winver=x"
   "check¦2¦Missing label after goto or gosub¦goto"
   "check¦2¦Label not found: nowhere¦goto nowhere"
   "check¦2¦Label not found: nowhere¦gosub nowhere"
