@@ -67,6 +67,10 @@
 #define MSG_DEL_WILDCARD u"del takes no wildcards: %s"
 #define MSG_DEL_SWITCH u"del takes no switches: %s"
 #define MSG_MISSING_FILE u"Missing file name"
+#define MSG_CALL_LABEL u"call %s runs no subroutine in bhsh: write gosub %s"
+#define MSG_ENDLOCAL_THEN_EXPANSION                                                                     \
+    u"The commands after endlocal on its line are expanded after it has put the variables back: carry " \
+    u"values out with endlocal NAME..."
 #define MSG_BAD_EXIT_CODE u"Not an exit code (0 to 255): %s"
 
 // The batch language: what stops a run, and what the script handles itself

@@ -36,20 +36,29 @@ int run_echo(const std::u16string& line, const std::u16string&) {
 
 bool is_switch(const std::u16string& word, const char16_t* name) { return equal_nocase(word, name); }
 
-// SET /A's form: NAME=, NAME+=, NAME-= or NAME*=, then the expression.
-struct Assignment {
-    std::u16string name, expression;
-    char16_t op;  // 0 for a plain '='
-};
+}  // namespace
 
 // A name the expressions can read back: the operators bhsh does not take before '=' (/=,
-// %=, **=, ...) are refused here, where they would otherwise end up in a variable's name.
-bool is_assignable_name(const std::u16string& name) {
+// %=, **=, ...) are refused by it, where they would otherwise end up in a variable's name.
+bool is_variable_name(const std::u16string& name) {
     if (name.empty()) return false;
     for (char16_t c : name)
         if (!shell_is_name_char(c)) return false;
     return true;
 }
+
+std::u16string call_target_refused(const std::u16string& target) {
+    if (target.empty() || target[0] != u':') return u"";
+    return text_of(MSG_CALL_LABEL, target, target.substr(1));
+}
+
+namespace {
+
+// SET /A's form: NAME=, NAME+=, NAME-= or NAME*=, then the expression.
+struct Assignment {
+    std::u16string name, expression;
+    char16_t op;  // 0 for a plain '='
+};
 
 bool read_assignment(const std::u16string& text, Assignment* a) {
     size_t eq = text.find(u'=');
@@ -85,7 +94,7 @@ bool set_variable(const std::u16string& name, const char16_t* value) {
 
 int run_set_arithmetic(const std::u16string& text) {
     Assignment a;
-    if (!read_assignment(text, &a) || !is_assignable_name(a.name)) {
+    if (!read_assignment(text, &a) || !is_variable_name(a.name)) {
         stop_run(MSG_SET_A_SYNTAX);
         return 1;
     }
@@ -128,7 +137,7 @@ std::u16string check_set(const std::u16string& written) {
     split_word(written, &first, &after);
     if (is_switch(first, u"/a")) {
         Assignment a;
-        if (!read_assignment(after, &a) || (!has_expansion(a.name) && !is_assignable_name(a.name)))
+        if (!read_assignment(after, &a) || (!has_expansion(a.name) && !is_variable_name(a.name)))
             return MSG_SET_A_SYNTAX;
         return u"";
     }
@@ -253,8 +262,17 @@ std::u16string check_label(const std::u16string& written) {
     return trim(written).empty() ? std::u16string(MSG_MISSING_LABEL) : u"";
 }
 
-std::u16string check_name(const std::u16string& written) {
-    return trim(written).empty() ? std::u16string(MSG_MISSING_FILE) : u"";
+std::u16string check_call(const std::u16string& written) {
+    std::vector<std::u16string> words = words_of(written, false);
+    if (words.empty()) return MSG_MISSING_FILE;
+    return has_expansion(words[0]) ? u"" : call_target_refused(words[0]);
+}
+
+// ENDLOCAL's names, each a variable whose value is carried out.
+std::u16string check_endlocal(const std::u16string& written) {
+    for (const std::u16string& word : words_of(written, false))
+        if (!has_expansion(word) && !is_variable_name(word)) return text_of(MSG_UNEXPECTED_TEXT, word);
+    return u"";
 }
 
 // An exit code written out must be one every system passes on whole.
@@ -278,14 +296,14 @@ const Command commands[] = {
     {u"goto", command_goto, check_label, JUMP_GOTO, u"goto LABEL"},
     {u"gosub", command_gosub, check_label, JUMP_GOSUB, u"gosub LABEL [ARGS], :LABEL [PARAMS]"},
     {u"return", command_return, check_number, JUMP_NONE, u"return [N]"},
-    {u"call", command_call, check_name, JUMP_NONE, u"call FILE [ARGS]"},
+    {u"call", command_call, check_call, JUMP_NONE, u"call FILE [ARGS]"},
     {u"quit", command_quit, check_exit_code, JUMP_NONE, u"quit [N]"},
     {u"cancel", command_cancel, check_exit_code, JUMP_NONE, u"cancel [N]"},
     {u"exit", command_exit, check_exit_code, JUMP_NONE, u"exit [N]"},
     {u"leave", command_leave, check_nothing_after, JUMP_LOOP, u"leave"},
     {u"iterate", command_iterate, check_nothing_after, JUMP_LOOP, u"iterate"},
     {u"setlocal", command_setlocal, check_nothing_after, JUMP_NONE, u"setlocal"},
-    {u"endlocal", command_endlocal, check_nothing_after, JUMP_NONE, u"endlocal"},
+    {u"endlocal", command_endlocal, check_endlocal, JUMP_NONE, u"endlocal [NAME...]"},
     {u"shift", command_shift, check_number, JUMP_NONE, u"shift [N]"},
     {u"del", run_del, check_del, JUMP_NONE, u"del FILE..."},
     {u"help", run_help, nullptr, JUMP_NONE, u"help [NAME]"},

@@ -23,6 +23,12 @@ struct Command {
     const char16_t* form;  // how help shows it
 };
 
+// Whether the text is a variable's name alone, as SET /A and ENDLOCAL take it.
+bool is_variable_name(const std::u16string& name);
+// A message when CALL's file is one bhsh refuses whatever the files are (":label", the
+// command interpreter's subroutine call), otherwise empty.
+std::u16string call_target_refused(const std::u16string& target);
+
 // The command of that name (compared without regard to case), or null.
 const Command* find_command(const std::u16string& name);
 const Command* commands_table(size_t* count);

@@ -117,6 +117,7 @@ struct Parser {
     int loops = 0;   // DOs open around what is read
     bool failed = false;
     std::vector<std::u16string> names_set;
+    size_t endlocal_line = 0;  // 1 + the line of the last ENDLOCAL, 0 before any
 
     const std::u16string& line() const { return lines[li]; }
     bool at_end() const { return pos >= line().size(); }
@@ -610,6 +611,7 @@ bool Parser::check_command(size_t id) {
     std::u16string name, rest;
     split_word(node(id).text, &name, &rest);
     if (!checked_text(node(id).text)) return false;
+    if (endlocal_line == li + 1 && has_expansion(node(id).text)) return fail(MSG_ENDLOCAL_THEN_EXPANSION);
     if (name.empty() || has_expansion(name)) return true;
     const Command* command = find_command(name);
     if (!command && !plugin_has_command(name)) return fail(text_of(MSG_UNKNOWN_COMMAND, name));
@@ -622,6 +624,7 @@ bool Parser::check_command(size_t id) {
         if (!refused.empty()) return fail(refused);
     }
     if (equal_nocase(name, u"set")) names_set.push_back(assigned_name(rest));
+    if (equal_nocase(name, u"endlocal")) endlocal_line = li + 1;
     return true;
 }
 

@@ -637,6 +637,11 @@ int command_call(const std::u16string&, const std::u16string& rest) {
         stop_run(text_of(MSG_MISSING_NAME, u"call"));
         return 1;
     }
+    std::u16string refused = call_target_refused(words[0]);
+    if (!refused.empty()) {
+        stop_run(refused);
+        return 1;
+    }
     if (!nesting_allowed()) return 1;
     std::unique_ptr<Frame> f(new Frame);
     f->batch_file = true;
@@ -680,12 +685,22 @@ int command_setlocal(const std::u16string&, const std::u16string&) {
     return 0;
 }
 
-int command_endlocal(const std::u16string&, const std::u16string&) {
+int command_endlocal(const std::u16string&, const std::u16string& rest) {
     if (run.locals.size() <= frame().locals_base) {
         stop_run(MSG_ENDLOCAL_WITHOUT_SETLOCAL);
         return 1;
     }
+    // The named variables leave with their values, set or unset.
+    std::vector<SavedVariable> kept;
+    for (const std::u16string& name : words_of(rest, false)) {
+        if (!is_variable_name(name)) {
+            stop_run(text_of(MSG_UNEXPECTED_TEXT, name));
+            return 1;
+        }
+        kept.push_back(save_variable(name));
+    }
     end_locals_down_to(run.locals.size() - 1);
+    for (const SavedVariable& v : kept) put_back(v);
     return 0;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The idioms batch files are full of, as bhsh serves them: the parts of an argument (%~dp0),
-# a part of a value and a value edited (%NAME:~S,L%, %NAME:OLD=NEW%), and the shell's
-# variables for the folder, the date, the time and the status. Each expected value is worked
+# a part of a value and a value edited (%NAME:~S,L%, %NAME:OLD=NEW%), the shell's variables
+# for the folder, the date, the time and the status, and values carried out of SETLOCAL. Each expected value is worked
 # out here, from the folder this test made and from the system's clock, never from bhsh.
 #   idioms.sh native|wine HOST [HOST_ARGS...]
 set -u
@@ -71,6 +71,8 @@ rows=(
   printf 'set _cwd=mine\r\nset _winver=own\r\necho [%%_cwd] [%%_winver]\r\n'
   printf 'set w=abc\r\ninc /q w\r\necho [%%errorlevel%%]\r\n'
   printf 'echo %%random%% %%random%% %%random%% %%random%%\r\n'
+  printf 'set r=outer\r\nset gone=outer\r\nsetlocal\r\nset r=inner\r\nset made=inner\r\nset gone=\r\n'
+  printf 'endlocal r made gone\r\necho [%%r] [%%made] [%%gone]\r\n'
 } >t.btm
 before=$(LC_ALL=C date '+%F %a %Y %-m %-d %-H')
 "${host[@]}" t.btm "\"$given\"" '""' .profile </dev/null >out 2>err
@@ -95,6 +97,8 @@ done
 [ $ok = 1 ] || { echo "FAILED: the date and time: $dates $times, the clock $before .. $after"; failed=1; }
 [ "$(sed -n "$((n + 3))p" lines)" = "[mine] [own]" ] || { echo "FAILED: a script's own _cwd and _winver"; failed=1; }
 [ "$(sed -n "$((n + 4))p" lines)" = "[2]" ] || { echo "FAILED: errorlevel after a failed INC"; failed=1; }
+# ENDLOCAL with names carries their values out, an unset one too.
+[ "$(sed -n "$((n + 6))p" lines)" = "[inner] [inner] []" ] || { echo "FAILED: endlocal r made gone"; failed=1; }
 # Four numbers from 0 to 32767, not all the same.
 read -r -a drawn <<<"$(sed -n "$((n + 5))p" lines)"
 for r in "${drawn[@]}"; do [[ $r =~ ^[0-9]+$ ]] && [ "$r" -le 32767 ] || { echo "FAILED: %random% gave $r"; failed=1; }; done
