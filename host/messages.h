@@ -101,7 +101,7 @@
 #define MSG_RECORD_NONE u"(none)"
 
 // The shell's file functions
-#define MSG_FILEOPEN_SYNTAX u"Syntax: @fileopen[PATH,MODE] with MODE r, w, a, r+ or w+"
+#define MSG_FILEOPEN_SYNTAX u"Syntax: @fileopen[PATH,MODE[,b|t]] with MODE r, w, a (or read, write, append), r+ or w+"
 #define MSG_FILEOPEN_FAILED u"Cannot open \"%s\": %s"
 #define MSG_IS_FOLDER u"\"%s\" is a folder"
 #define MSG_TOO_MANY_FILES u"Too many open files (%s at most)"

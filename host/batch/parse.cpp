@@ -42,6 +42,15 @@ struct FunctionScan {
         return std::u16string::npos;
     }
 
+    // A pure call with nothing to expand is run as the run would run it: its stop, if any,
+    // is the run's own.
+    static std::u16string checked_call(const HostFunction& f, const std::u16string& args) {
+        std::u16string refused = f.check ? f.check(args) : u"";
+        if (!refused.empty() || !f.pure || has_expansion(args)) return refused;
+        std::u16string result;
+        return f.run(args, &result) == FUNCTION_STOP ? result : u"";
+    }
+
     bool function_at(const std::u16string& s, size_t* i, int depth) {
         size_t percent = *i, k = *i + 2;
         while (k < s.size() && shell_is_name_char(s[k])) ++k;
@@ -56,8 +65,8 @@ struct FunctionScan {
         std::u16string args = s.substr(k + 1, close - k - 1);
         const HostFunction* f = host_function(name);
         if (!f && !plugin_has_function(name)) return fail(text_of(MSG_UNKNOWN_FUNCTION, name));
-        if (f && f->check) {
-            std::u16string refused = f->check(args);
+        if (f) {
+            std::u16string refused = checked_call(*f, args);
             if (!refused.empty()) return fail(refused);
         }
         if (!level(args, depth + 1)) return false;
