@@ -7,7 +7,9 @@
 #               line, and no marker.
 #   run rows:   the fault is found when the run reaches it. The marker is written on the
 #               line after it (or where MARK stands), and must not be.
-#   quit rows:  quit's exit codes, which every system passes on whole.
+#   quit rows:  quit's exit codes, which every system passes on whole, and a status that a
+#               condition's failing function must not change; MESSAGE, when there is one, is
+#               what that function reports on the script's second line.
 #
 # Each row runs as a batch file and again as a script on standard input, which bhsh also
 # reads whole and checks before running (its messages name "standard input").
@@ -28,6 +30,7 @@ nest='%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@in
 ifs=$(for _ in $(seq 17); do printf 'if 1 EQ 1 '; done)
 # A recursion through blocks: each GOSUB 63 DOs and an IFF deeper.
 deep="gosub deep\\nMARK\\nquit\\n:deep\\n$(printf 'do 1\\n%.0s' $(seq 63))iff 1 EQ 1 then\\ngosub deep\\nendiff\\n$(printf 'enddo\\n%.0s' $(seq 63))return"
+nothere='Cannot tell the size of "nothere": {*}'
 open_syntax='Syntax: @fileopen[PATH,MODE[,b|t]] with MODE r, w, a (or read, write, append), r+ or w+'
 seek_syntax='Syntax: @fileseek[HANDLE,OFFSET,ORIGIN] with ORIGIN 0 (start), 1 (here) or 2 (end)'
 if_syntax='Syntax: if [not] CONDITION COMMAND, with CONDITION "A"=="B", "A"!="B", N1 EQ|NE|LT|LE|GT|GE N2, defined NAME, exist PATH, isdir PATH or errorlevel N, joined by .and. .or. .xor.'
@@ -131,6 +134,15 @@ rows=(
   "run¦3¦Not an exit code (0 to 255): 300¦set n=300\nquit %n"
   "quit¦0¦¦quit 0"
   "quit¦255¦¦quit 255"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\nquit 0"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\nquit"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\nexit 0"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\ncancel 0"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\nset x=1\nquit %?"
+  "quit¦0¦$nothere¦iff %@filesize[nothere] GT 1 then\necho big\nendiff\nquit 0"
+  "quit¦0¦$nothere¦do while %@filesize[nothere] GT 1\nenddo\nquit 0"
+  "quit¦0¦$nothere¦do i = 1 to %@filesize[nothere]\nenddo\nquit 0"
+  "quit¦4¦$nothere¦if %@filesize[nothere] GT 1 echo big\nquit 4"
 )
 
 passed=0 failed=0
@@ -165,15 +177,17 @@ for row in "${rows[@]}"; do
     run) [[ $fault == *MARK* ]] && script=$(printf '@echo off\n%b' "${fault//MARK/echo m>marker}") ;;
     quit) script=$(printf '@echo off\n%b\necho m>marker' "$fault") ;;
   esac
-  if [ "$kind" = quit ]; then want_code=$line want_err=""; else want_code=1; fi
+  if [ "$kind" = quit ]; then want_code=$line; else want_code=1; fi
   printf '%s\r\n' "$script" >t.btm
   timeout -k 5 60 "${host[@]}" t.btm >.out 2>.err </dev/null
   code=$?
-  [ "$kind" = quit ] || want_err="bhsh: t.btm [$line]  $message"
+  want_err="bhsh: t.btm [$line]  $message"
+  [ "$kind" = quit ] && want_err=${message:+"bhsh: t.btm [2]  $message"}
   check "batch file: ${fault:0:60}" "" "$want_err" "$want_code"
   printf '%s\n' "$script" | timeout -k 5 60 "${host[@]}" >.out 2>.err
   code=$?
-  [ "$kind" = quit ] || want_err="bhsh: standard input [$line]  $message"
+  want_err="bhsh: standard input [$line]  $message"
+  [ "$kind" = quit ] && want_err=${message:+"bhsh: standard input [2]  $message"}
   check "standard input: ${fault:0:60}" "" "$want_err" "$want_code"
 done
 
