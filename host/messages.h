@@ -63,7 +63,7 @@
 #define MSG_SET_SYNTAX u"Syntax: set NAME=VALUE"
 #define MSG_SET_A_SYNTAX u"Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)"
 #define MSG_DEL_WILDCARD u"del takes no wildcards: %s"
-#define MSG_DEL_SWITCH u"del takes no switches: %s"
+#define MSG_DEL_SWITCH u"del takes the switches /Q and /E, not %s"
 #define MSG_MISSING_FILE u"Missing file name"
 #define MSG_BAD_EXIT_CODE u"Not an exit code (0 to 255): %s"
 
