@@ -48,6 +48,7 @@
     u"do VAR in /L WORDS, do VAR in FILES)"
 #define MSG_DO_STEP_ZERO u"DO with a step of 0 would never end"
 #define MSG_BLOCK_NOT_CLOSED u"%s without %s"
+#define MSG_BLOCK_NOT_CLOSED_INNER u"%s without %s: the %s of line %s closed the %s of line %s"
 #define MSG_WITHOUT_DO u"%s without DO"
 #define MSG_WITHOUT_IFF u"%s without IFF"
 #define MSG_AFTER_ELSE u"Nothing but endiff may follow else in an IFF"

@@ -83,7 +83,7 @@ bool scan_operand(const std::u16string& s, size_t* i, std::u16string* operand, s
     return true;
 }
 
-bool parse_test(const std::u16string& s, size_t* i, Test* t, std::u16string* message) {
+bool read_test(const std::u16string& s, size_t* i, Test* t, std::u16string* message) {
     t->negate = take_keyword(s, i, u"not");
     for (const OneOperand& o : one_operand_tests)
         if (take_keyword(s, i, o.name)) {
@@ -107,6 +107,17 @@ bool parse_test(const std::u16string& s, size_t* i, Test* t, std::u16string* mes
     if (!scan_operand(s, i, &t->right, message)) return false;
     if (t->left.empty() || t->right.empty()) return *message = MSG_IF_SYNTAX, false;
     return true;
+}
+
+// A test that fits no form where a quote is left open is told as the quote: the quotes
+// paired from the left end in the wrong places ("if "abc == "abc" ...").
+bool parse_test(const std::u16string& s, size_t* i, Test* t, std::u16string* message) {
+    size_t start = *i;
+    if (read_test(s, i, t, message)) return true;
+    size_t quotes = 0;
+    for (size_t k = start; k < s.size(); ++k) quotes += s[k] == u'"';
+    if (*message == MSG_IF_SYNTAX && quotes % 2 == 1) *message = text_of(MSG_UNCLOSED_QUOTE, quoted_part(s, start));
+    return false;
 }
 
 bool is_defined(const std::u16string& name) {

@@ -104,6 +104,11 @@ struct Parser {
     int ifs = 0;     // IFs within one another on the line
     int loops = 0;   // DOs open around what is read
     bool failed = false;
+    // The block of each kind closed last: where it opened and the line that closed it, for the
+    // message when an outer block finds no end of its own.
+    struct Closed {
+        int opened = 0, closed = 0;
+    } last_do, last_iff;
 
     const std::u16string& line() const { return lines[li]; }
     bool at_end() const { return pos >= line().size(); }
@@ -168,6 +173,14 @@ struct Parser {
         for (const std::u16string* t : texts)
             if (!checked_text(*t)) return false;
         return true;
+    }
+
+    // An outer block that reaches the end of the file: when an inner one closed after it
+    // opened, the word that closed the inner one was likely meant for it.
+    bool fail_not_closed(int opened, const Closed& inner, const char16_t* block, const char16_t* end) {
+        if (inner.opened <= opened) return fail_at(opened, text_of(MSG_BLOCK_NOT_CLOSED, block, end));
+        return fail_at(opened, text_of(MSG_BLOCK_NOT_CLOSED_INNER, block, end, end, std::to_string(inner.closed), block,
+                                       std::to_string(inner.opened)));
     }
 
     bool check_line_length() {
@@ -361,8 +374,11 @@ size_t Parser::parse_iff() {
         if (failed) return id;
         node(id).branches.push_back(condition);
         node(id).children.push_back(body);
-        if (li >= lines.size()) return fail_at(opened, text_of(MSG_BLOCK_NOT_CLOSED, u"IFF", u"ENDIFF")), id;
-        if (take(u"endiff")) break;
+        if (li >= lines.size()) return fail_not_closed(opened, last_iff, u"IFF", u"ENDIFF"), id;
+        if (take(u"endiff")) {
+            last_iff = Closed{opened, int(li + 1)};
+            break;
+        }
         if (had_else) return fail(MSG_AFTER_ELSE), id;
         condition = Condition();
         if (take(u"elseiff")) {
@@ -391,8 +407,9 @@ size_t Parser::parse_do() {
     --loops;
     if (failed) return id;
     node(id).children.push_back(body);
-    if (li >= lines.size()) return fail_at(opened, text_of(MSG_BLOCK_NOT_CLOSED, u"DO", u"ENDDO")), id;
+    if (li >= lines.size()) return fail_not_closed(opened, last_do, u"DO", u"ENDDO"), id;
     take(u"enddo");
+    last_do = Closed{opened, int(li + 1)};
     --blocks;
     return id;
 }
