@@ -124,6 +124,7 @@ int run_as_asked(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     system_prepare_standard_streams();
+    follow_standard_output();
     system_watch_interrupt();
     return finish_output(run_as_asked(argc, argv));
 }

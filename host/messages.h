@@ -34,6 +34,7 @@
 #define MSG_TOO_DEEP u"Variable functions nested too deeply: %s"
 #define MSG_LINE_TOO_LONG u"Line too long (%s characters at most)"
 #define MSG_UNCLOSED_QUOTE u"Unclosed quote: %s"
+#define MSG_PATH_MODIFIER u"bhsh takes %~ with the letters d, f, n, p and x alone: %s"
 #define MSG_LABEL_NOT_FOUND u"Label not found: %s"
 #define MSG_MISSING_LABEL u"Missing label after goto or gosub"
 #define MSG_GOTO_INTO_BLOCK u"goto %s would jump into a block (a DO, IFF or group it is not in)"

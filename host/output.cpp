@@ -21,6 +21,8 @@ void write_error_line(const std::u16string& message) {
     shell_write_text(sys_stderr_handle(), line.data(), line.size());
 }
 
+void follow_standard_output() { shell_set_line_output(system_stdout_is_terminal()); }
+
 namespace {
 // Windows says a pipe's reader has gone with 232; Wine with 233, as for a named pipe whose
 // other end is gone; 109 is the same pipe seen from its reading end.

@@ -16,6 +16,10 @@ void write_error_line(const std::u16string& message);
 const int EXIT_OUTPUT_LOST = 1;
 const int EXIT_READER_GONE = 141;
 
+// Standard output written a line at a time while it is a terminal, where someone watches
+// each line come, and a buffer at a time otherwise: call it whenever the stream may change.
+void follow_standard_output();
+
 // Whether a write to standard output or error has failed. A reader that has gone (a broken
 // pipe) ends the process here at once with EXIT_READER_GONE, saying nothing: it wants no
 // more, and a Unix tool ends so. Any other failure is said once, on the other stream.

@@ -29,3 +29,16 @@ std::u16string system_error_text(uint32_t code) {
     uint32_t n = sys_error_text(code, u"Error %u", text, uint32_t(sizeof text / sizeof text[0]));
     return std::u16string(text, n);
 }
+
+PathParts system_path_parts(const std::u16string& full) {
+    PathParts parts;
+    size_t drive = system_drive_length(full), name_at = full.size();
+    while (name_at > drive && !system_is_separator(full[name_at - 1])) --name_at;
+    parts.drive = full.substr(0, drive);
+    parts.folder = full.substr(drive, name_at - drive);
+    std::u16string name = full.substr(name_at);
+    size_t dot = name.rfind(u'.');
+    parts.name = name.substr(0, dot);
+    parts.extension = dot == std::u16string::npos ? u"" : name.substr(dot);
+    return parts;
+}

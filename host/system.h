@@ -33,6 +33,8 @@ std::u16string system_executable_dir();
 bool system_read_file(const std::u16string& path, size_t max, std::string* bytes, std::u16string* error);
 
 bool system_stdin_is_terminal();
+// Whether standard output, as it stands now, is a terminal or console.
+bool system_stdout_is_terminal();
 // Reads up to cap bytes of standard input (UTF-8; a console's UTF-16 is converted).
 // Returns the count, 0 at the end of input or when Ctrl-C ended the wait (once watched:
 // system_take_interrupt() then says so).
@@ -99,6 +101,28 @@ bool system_take_interrupt();
 // Ends the process at once with code, writing nothing more (a reader that has gone wants
 // nothing more).
 [[noreturn]] void system_exit_now(int code);
+
+// The folder bhsh runs in, without a trailing separator.
+std::u16string system_current_folder();
+// The path made absolute against the current folder, its "." and ".." parts resolved as
+// text, as the system resolves a name (whether or not the file exists).
+std::u16string system_full_path(const std::u16string& path);
+// How much of a full path is its drive: "C:", or a share's "\\host\share"; none on Linux.
+size_t system_drive_length(const std::u16string& full);
+bool system_is_separator(char16_t c);
+// The separator the system writes between folders.
+char16_t system_separator();
+// A full path parted: the drive, the folder after it with its trailing separator, the name
+// without its extension, and the extension from the name's last dot on.
+struct PathParts {
+    std::u16string drive, folder, name, extension;
+};
+PathParts system_path_parts(const std::u16string& full);
+// The local date and time. weekday: 0 for Sunday.
+struct LocalTime {
+    int year, month, day, hour, minute, second, centisecond, weekday;
+};
+LocalTime system_local_time();
 
 // The plug-in library.
 struct LoadedLibrary {

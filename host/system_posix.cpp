@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "host/system.h"
@@ -147,6 +148,8 @@ bool system_read_file(const std::u16string& path, size_t max, std::string* bytes
 }
 
 bool system_stdin_is_terminal() { return isatty(0) != 0; }
+
+bool system_stdout_is_terminal() { return isatty(1) != 0; }
 
 size_t system_read_stdin(char* buf, size_t cap) {
     for (;;) {
@@ -368,3 +371,45 @@ void library_unload(LoadedLibrary* lib) {
 }
 
 std::u16string library_default_path() { return system_executable_dir() + u"Bytehaul.so"; }
+
+std::u16string system_current_folder() {
+    char buf[PATH_MAX];
+    return getcwd(buf, sizeof buf) ? name_from_bytes(buf) : std::u16string(u".");
+}
+
+std::u16string system_full_path(const std::u16string& path) {
+    std::u16string joined = !path.empty() && path[0] == u'/' ? path : system_current_folder() + u"/" + path;
+    std::vector<std::u16string> parts;
+    for (size_t at = 0; at <= joined.size();) {
+        size_t slash = joined.find(u'/', at);
+        if (slash == std::u16string::npos) slash = joined.size();
+        std::u16string part = joined.substr(at, slash - at);
+        if (part == u"..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != u".") {
+            parts.push_back(part);
+        }
+        at = slash + 1;
+    }
+    std::u16string full;
+    for (const std::u16string& part : parts) full += u"/" + part;
+    // A name that ended in a separator names a folder, and keeps it.
+    bool folder = !joined.empty() && joined.back() == u'/' && !parts.empty();
+    return full.empty() ? u"/" : folder ? full + u"/" : full;
+}
+
+size_t system_drive_length(const std::u16string&) { return 0; }
+
+bool system_is_separator(char16_t c) { return c == u'/'; }
+
+char16_t system_separator() { return u'/'; }
+
+LocalTime system_local_time() {
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    struct tm t;
+    localtime_r(&now.tv_sec, &t);
+    return LocalTime{
+        t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, int(now.tv_nsec / 10000000),
+        t.tm_wday};
+}

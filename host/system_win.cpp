@@ -267,6 +267,8 @@ bool replace_stream(int stream, HANDLE h, SavedStream* saved, std::u16string* er
 
 }  // namespace
 
+bool system_stdout_is_terminal() { return is_console_output(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
 PathKind system_path_kind(const std::u16string& path) {
     DWORD attributes = GetFileAttributesW(w(path));
     if (attributes == INVALID_FILE_ATTRIBUTES) return PATH_NONE;
@@ -381,3 +383,38 @@ void library_unload(LoadedLibrary* lib) {
 std::u16string library_default_path() { return system_executable_dir() + u"Bytehaul.dll"; }
 
 std::u16string system_text_from_bytes(const std::string& bytes) { return from_utf8(bytes); }
+
+std::u16string system_current_folder() {
+    wchar_t buf[32768];
+    DWORD n = GetCurrentDirectoryW(32768, buf);
+    if (n == 0 || n >= 32768) return u".";
+    std::u16string folder(reinterpret_cast<const char16_t*>(buf), n);
+    // A drive's root keeps its separator ("C:\"); any other folder has none at its end.
+    if (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
+    return folder;
+}
+
+std::u16string system_full_path(const std::u16string& path) {
+    wchar_t buf[32768];
+    DWORD n = GetFullPathNameW(w(path.empty() ? u"." : path), 32768, buf, nullptr);
+    if (n == 0 || n >= 32768) return path;
+    return std::u16string(reinterpret_cast<const char16_t*>(buf), n);
+}
+
+size_t system_drive_length(const std::u16string& full) {
+    if (full.size() >= 2 && full[1] == u':') return 2;
+    if (full.size() < 2 || full[0] != u'\\' || full[1] != u'\\') return 0;
+    size_t host_end = full.find(u'\\', 2);
+    size_t share_end = host_end == std::u16string::npos ? host_end : full.find(u'\\', host_end + 1);
+    return share_end == std::u16string::npos ? full.size() : share_end;
+}
+
+bool system_is_separator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+char16_t system_separator() { return u'\\'; }
+
+LocalTime system_local_time() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return LocalTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds / 10, t.wDayOfWeek};
+}

@@ -1,6 +1,8 @@
-// Variable expansion of the stand-in shell: %NAME%, %NAME, %[NAME], %0-%9, %*, %#, %?, %% and
-// variable functions %@NAME[ARGS], innermost first. Internal variables set by the host
-// come before the environment; unset _batch, _transient and _pipe read as 0.
+// Variable expansion of the stand-in shell: %NAME%, %NAME, %[NAME], %0-%9, %*, %#, %?, %%,
+// the parts of an argument (%~dp0), a part of a value or a value edited (%NAME:~S,L%,
+// %NAME:OLD=NEW%) and variable functions %@NAME[ARGS], innermost first. Internal variables set
+// by the host come before the environment, and the variables the host works out after it;
+// unset _batch, _transient and _pipe read as 0.
 #include <string.h>
 
 #include "platform/platform.h"
@@ -29,6 +31,8 @@ char16_t first_letters[MAX_INTERNALS];
 int slots_reached = 0;
 shell_function_handler function_handler = nullptr;
 shell_fault_handler fault_handler = nullptr;
+shell_variable_handler variable_handler = nullptr;
+shell_path_handler path_handler = nullptr;
 
 // Working buffers of one expansion level each; the shell runs one call at a time.
 char16_t args_text[MAX_DEPTH][VALUE_CAP];
@@ -39,6 +43,9 @@ char16_t call_result[MAX_DEPTH][VALUE_CAP];
 const size_t LONGEST_ENV_VALUE = size_t(1) << 17;
 char16_t env_value[LONGEST_ENV_VALUE + 1];
 char16_t in_place_copy[VALUE_CAP];
+// One variable's value while a part of it is taken, and the part; neither nests.
+char16_t whole_value[VALUE_CAP];
+char16_t value_part[VALUE_CAP];
 
 struct Sink {
     char16_t* out;
@@ -105,7 +112,133 @@ void put_variable(Sink& s, const char16_t* name, size_t n) {
         put_run(s, env_value, got);
         return;
     }
+    if (got == 0 && variable_handler && variable_handler(key, value_part, VALUE_CAP)) {
+        put_text(s, value_part);
+        return;
+    }
     if (got == 0 && reads_as_zero(key)) put(s, u'0');
+}
+
+// The value of a variable as %NAME% gives it, into whole_value; returns its length.
+size_t read_whole_value(const char16_t* name, size_t n) {
+    Sink whole{whole_value, VALUE_CAP - 1, 0};
+    put_variable(whole, name, n);
+    whole_value[whole.len] = 0;
+    return whole.len;
+}
+
+// At "%~": the argument of the digit after the modifier letters, its enclosing quotes taken
+// off, or the parts of it as a path that the letters name. Returns the characters used from
+// p (which points at the '~'), or 0 when this is no such reference.
+size_t put_argument_part(Sink& s, const char16_t* p) {
+    bool taken;
+    size_t length = shell_argument_part_length(p - 1, &taken);
+    if (length == 0) return 0;
+    if (!taken) {
+        report_fault(SHELL_FAULT_PATH_MODIFIER, p - 1);
+        return 0;
+    }
+    // Each letter once, however often it is written.
+    char16_t modifiers[sizeof SHELL_PATH_MODIFIERS / sizeof(char16_t)];
+    size_t count = 0;
+    for (const char16_t* m = p + 1; text_is_alpha(*m); ++m) {
+        bool seen = false;
+        for (size_t k = 0; k < count; ++k) seen = seen || modifiers[k] == text_lower(*m);
+        if (!seen) modifiers[count++] = text_lower(*m);
+    }
+    modifiers[count] = 0;
+    size_t n = read_whole_value(p + length - 2, 1), from = 0;
+    if (n > 0 && whole_value[0] == u'"') from = 1;
+    if (n > from && whole_value[n - 1] == u'"') --n;
+    const char16_t* value = whole_value + from;
+    n -= from;
+    whole_value[from + n] = 0;
+    if (count == 0 || !path_handler || n == 0) {
+        put_run(s, value, n);
+    } else {
+        value_part[0] = 0;
+        path_handler(modifiers, value, value_part, VALUE_CAP);
+        put_text(s, value_part);
+    }
+    return length - 1;
+}
+
+// A whole number with an optional sign, alone from t to end.
+bool read_offset(const char16_t* t, const char16_t* end, long* value) {
+    bool negative = t < end && *t == u'-';
+    if (t < end && (*t == u'-' || *t == u'+')) ++t;
+    if (t == end) return false;
+    long v = 0;
+    for (; t < end; ++t) {
+        if (!text_is_digit(*t) || v > 100000000) return false;
+        v = v * 10 + (*t - u'0');
+    }
+    *value = negative ? -v : v;
+    return true;
+}
+
+// %NAME:~START,LENGTH%: a negative START counts from the end, a negative LENGTH leaves that
+// many characters off the end, a missing one takes the rest.
+bool put_substring(Sink& s, size_t len, const char16_t* spec, const char16_t* end) {
+    const char16_t* comma = spec;
+    while (comma < end && *comma != u',') ++comma;
+    long start, length = long(len);
+    if (!read_offset(spec, comma, &start) || (comma < end && !read_offset(comma + 1, end, &length))) return false;
+    long n = long(len);
+    if (start < 0) start = start + n < 0 ? 0 : start + n;
+    if (start > n) start = n;
+    long stop = length < 0 ? n + length : (length > n - start ? n : start + length);
+    if (stop > start) put_run(s, whole_value + start, size_t(stop - start));
+    return true;
+}
+
+bool matches_at(const char16_t* text, const char16_t* what, size_t n) {
+    for (size_t k = 0; k < n; ++k)
+        if (text_upper(text[k]) != text_upper(what[k])) return false;
+    return true;
+}
+
+// %NAME:OLD=NEW%: every OLD, compared without regard to case, becomes NEW; with *OLD, the
+// text up to and including the first OLD does.
+bool put_replaced(Sink& s, size_t len, const char16_t* spec, const char16_t* end) {
+    const char16_t* eq = spec;
+    while (eq < end && *eq != u'=') ++eq;
+    bool through_first = *spec == u'*';
+    const char16_t* old_text = spec + (through_first ? 1 : 0);
+    if (eq == end || eq <= old_text) return false;
+    size_t old_len = size_t(eq - old_text), new_len = size_t(end - eq - 1);
+    for (size_t i = 0; i < len;) {
+        if (i + old_len <= len && matches_at(whole_value + i, old_text, old_len)) {
+            put_run(s, eq + 1, new_len);
+            i += old_len;
+            if (through_first) {
+                put_run(s, whole_value + i, len - i);
+                return true;
+            }
+        } else if (through_first) {
+            ++i;
+        } else {
+            put(s, whole_value[i++]);
+        }
+    }
+    if (through_first) put_run(s, whole_value, len);  // no OLD in it: the value as it stands
+    return true;
+}
+
+// At ':' after %NAME: a part of the value or the value edited, up to the closing '%'. Returns
+// the characters used from colon on, or 0 when the text there is neither.
+size_t put_edited_variable(Sink& s, const char16_t* name, const char16_t* colon) {
+    const char16_t* close = colon + 1;
+    while (*close && *close != u'%') ++close;
+    if (*close != u'%' || close == colon + 1) return 0;
+    size_t len = read_whole_value(name, size_t(colon - name));
+    size_t mark = s.len;
+    bool done = colon[1] == u'~' ? put_substring(s, len, colon + 2, close) : put_replaced(s, len, colon + 1, close);
+    if (!done) {
+        s.len = mark;
+        return 0;
+    }
+    return size_t(close - colon) + 1;
 }
 
 size_t expand_level(const char16_t* in, Sink& s, int depth);
@@ -177,12 +310,24 @@ size_t expand_level(const char16_t* in, Sink& s, int depth) {
                 continue;
             }
             p = q + used;
+        } else if (*q == u'~') {
+            size_t used = put_argument_part(s, q);
+            if (used == 0) {
+                put(s, *p++);
+                continue;
+            }
+            p = q + used;
         } else if (text_is_digit(*q) || *q == u'?' || *q == u'*' || *q == u'#') {
             put_variable(s, q, 1);
             p = q + 1;
         } else if (is_name_char(*q)) {
             const char16_t* e = q;
             while (is_name_char(*e)) ++e;
+            size_t edited = *e == u':' ? put_edited_variable(s, q, e) : 0;
+            if (edited > 0) {
+                p = e + edited;
+                continue;
+            }
             put_variable(s, q, size_t(e - q));
             p = (*e == u'%') ? e + 1 : e;
         } else {
@@ -236,6 +381,22 @@ void shell_clear_internals(void) {
 void shell_set_function_handler(shell_function_handler handler) { function_handler = handler; }
 
 void shell_set_fault_handler(shell_fault_handler handler) { fault_handler = handler; }
+
+size_t shell_argument_part_length(const char16_t* percent, bool* taken) {
+    *taken = true;
+    if (percent[0] != u'%' || percent[1] != u'~') return 0;
+    size_t i = 2;
+    for (; text_is_alpha(percent[i]); ++i) {
+        bool known = false;
+        for (const char16_t* m = SHELL_PATH_MODIFIERS; *m; ++m) known = known || text_lower(percent[i]) == *m;
+        *taken = *taken && known;
+    }
+    return text_is_digit(percent[i]) ? i + 1 : 0;
+}
+
+void shell_set_variable_handler(shell_variable_handler handler) { variable_handler = handler; }
+
+void shell_set_path_handler(shell_path_handler handler) { path_handler = handler; }
 
 size_t shell_expand(const char16_t* in, char16_t* out, size_t cap) {
     if (!out || cap == 0) return 0;

@@ -23,6 +23,7 @@ size_t gathered_len = 0;
 // The handle the gathered text is for: standard output when it was gathered.
 void* gathered_for = nullptr;
 bool lf_line_ends = false;
+bool each_line = false;
 int first_failure = 0;
 uint32_t first_failure_code = 0;
 
@@ -99,6 +100,12 @@ bool write_at_once(void* handle, const char16_t* text, size_t n) {
     return lf_line_ends ? write_joined(handle, text, n) : write_piece(handle, text, n);
 }
 
+bool ends_a_line(const char16_t* text, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (text[i] == u'\n') return true;
+    return false;
+}
+
 int write_formatted(void* handle, const char16_t* format, va_list ap) {
     size_t n = text_vformat(line, sizeof line / sizeof line[0], format, ap);
     shell_write_text(handle, line, n);
@@ -110,6 +117,8 @@ extern "C" {
 
 void shell_set_lf_line_ends(bool lf) { lf_line_ends = lf; }
 
+void shell_set_line_output(bool lines) { each_line = lines; }
+
 bool shell_write_text(void* handle, const char16_t* text, size_t n) {
     // The plug-in reads the last error after its own calls; a write must not change it.
     uint32_t saved = sys_last_error();
@@ -120,6 +129,7 @@ bool shell_write_text(void* handle, const char16_t* text, size_t n) {
         if (handle != gathered_for && gathered_len > 0) write_gathered(false);
         gathered_for = handle;
         ok = gather(text, n);
+        if (each_line && ends_a_line(text, n)) ok &= write_gathered(false);
     } else {
         ok = write_at_once(handle, text, n);
     }

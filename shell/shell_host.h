@@ -16,9 +16,24 @@ typedef bool (*shell_function_handler)(const char16_t* name, const char16_t* arg
 enum shell_fault {
     SHELL_FAULT_UNCLOSED_BRACKET = 1,  // %@NAME[ or %[ without its closing ']'
     SHELL_FAULT_TOO_DEEP = 2,          // variable functions nested deeper than the shell allows
+    SHELL_FAULT_PATH_MODIFIER = 3,     // %~ and letters before a digit, one not in SHELL_PATH_MODIFIERS
 };
 // at: the text from the '%' of the faulty reference to the end of its level's text.
 typedef void (*shell_fault_handler)(int fault, const char16_t* at);
+
+// A variable the host works out when it is read (the current folder, the time): asked for a
+// name that neither an internal variable nor the environment holds, so that a variable of the
+// user's own of that name comes first. Writes the value into out (cap characters, NUL
+// included) and returns true, or false when it serves no such name.
+typedef bool (*shell_variable_handler)(const char16_t* name, char16_t* out, size_t cap);
+
+// The letters %~ takes before an argument's digit, each naming a part of the argument as a
+// path: full path, drive, folder, name, extension. %~1 alone is the argument without its
+// enclosing quotes.
+#define SHELL_PATH_MODIFIERS u"fdpnx"
+// Writes the parts of path that the modifiers name into out (cap characters, NUL included):
+// the host knows the current folder and the system's path rules.
+typedef void (*shell_path_handler)(const char16_t* modifiers, const char16_t* path, char16_t* out, size_t cap);
 
 // How deeply variable functions may nest in one another.
 enum { SHELL_FUNCTION_NESTING_MAX = 8 };
@@ -33,6 +48,11 @@ TAKECMD_API bool shell_set_internal(const char16_t* name, const char16_t* value)
 TAKECMD_API const char16_t* shell_get_internal(const char16_t* name);
 TAKECMD_API void shell_clear_internals(void);
 TAKECMD_API void shell_set_function_handler(shell_function_handler handler);
+// At "%~": the length of the reference from the '%' to its digit, or 0 when the text there is
+// none; *taken says whether the shell takes each of its letters.
+TAKECMD_API size_t shell_argument_part_length(const char16_t* percent, bool* taken);
+TAKECMD_API void shell_set_variable_handler(shell_variable_handler handler);
+TAKECMD_API void shell_set_path_handler(shell_path_handler handler);
 // Null removes the handler; faults are then passed over in silence.
 TAKECMD_API void shell_set_fault_handler(shell_fault_handler handler);
 // Expands in into out (cap characters, NUL included); never writes past cap.
@@ -45,6 +65,9 @@ TAKECMD_API void shell_set_lf_line_ends(bool lf);
 // Writes text to a standard handle; false when the system refused a write this call made
 // (text for standard output may only be gathered, and fail when written later).
 TAKECMD_API bool shell_write_text(void* handle, const char16_t* text, size_t n);
+// Standard output written as each line ends rather than a buffer at a time, for a reader who
+// watches it come (a terminal); a pipe or a file is better served by whole buffers.
+TAKECMD_API void shell_set_line_output(bool each_line);
 // Standard output is gathered and written a buffer at a time; this writes what is
 // gathered. A write to standard error, or to any handle other than standard output,
 // first writes what standard output has gathered, so the two stay in order. Call it

@@ -42,6 +42,15 @@ struct Assignment {
     char16_t op;  // 0 for a plain '='
 };
 
+// A name the expressions can read back: the operators bhsh does not take before '=' (/=,
+// %=, **=, ...) are refused here, where they would otherwise end up in a variable's name.
+bool is_assignable_name(const std::u16string& name) {
+    if (name.empty()) return false;
+    for (char16_t c : name)
+        if (!shell_is_name_char(c)) return false;
+    return true;
+}
+
 bool read_assignment(const std::u16string& text, Assignment* a) {
     size_t eq = text.find(u'=');
     if (eq == std::u16string::npos) return false;
@@ -76,7 +85,7 @@ bool set_variable(const std::u16string& name, const char16_t* value) {
 
 int run_set_arithmetic(const std::u16string& text) {
     Assignment a;
-    if (!read_assignment(text, &a)) {
+    if (!read_assignment(text, &a) || !is_assignable_name(a.name)) {
         stop_run(MSG_SET_A_SYNTAX);
         return 1;
     }
@@ -119,7 +128,8 @@ std::u16string check_set(const std::u16string& written) {
     split_word(written, &first, &after);
     if (is_switch(first, u"/a")) {
         Assignment a;
-        if (!read_assignment(after, &a)) return MSG_SET_A_SYNTAX;
+        if (!read_assignment(after, &a) || (!has_expansion(a.name) && !is_assignable_name(a.name)))
+            return MSG_SET_A_SYNTAX;
         return u"";
     }
     if (!first.empty() && first[0] == u'/') return MSG_SET_SYNTAX;

@@ -2,6 +2,7 @@
 
 #include "host/batch/functions.h"
 #include "host/batch/run.h"
+#include "host/batch/variables.h"
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"
@@ -77,7 +78,10 @@ bool on_function(const char16_t* name, const char16_t* args, char16_t* out, size
 void on_shell_fault(int fault, const char16_t* at) {
     if (stopped) return;
     std::u16string quoted = quoted_part(std::u16string(at, text_len_bounded(at, QUOTE_MAX + 1)), 0);
-    stop_expansion(text_of(fault == SHELL_FAULT_TOO_DEEP ? MSG_TOO_DEEP : MSG_UNCLOSED_BRACKET, quoted));
+    const char16_t* message = fault == SHELL_FAULT_TOO_DEEP        ? MSG_TOO_DEEP
+                              : fault == SHELL_FAULT_PATH_MODIFIER ? MSG_PATH_MODIFIER
+                                                                   : MSG_UNCLOSED_BRACKET;
+    stop_expansion(text_of(message, quoted));
 }
 
 }  // namespace
@@ -85,6 +89,7 @@ void on_shell_fault(int fault, const char16_t* at) {
 void expansion_setup() {
     shell_set_function_handler(on_function);
     shell_set_fault_handler(on_shell_fault);
+    variables_setup();
 }
 
 namespace {

@@ -82,6 +82,11 @@ struct FunctionScan {
                 i += 2;
             } else if (s[i + 1] == u'@') {
                 if (!function_at(s, &i, depth)) return false;
+            } else if (s[i + 1] == u'~') {
+                bool taken;
+                size_t n = shell_argument_part_length(s.c_str() + i, &taken);
+                if (!taken) return fail(text_of(MSG_PATH_MODIFIER, quoted_part(s, i)));
+                i += n > 0 ? n : 1;
             } else if (s[i + 1] == u'[') {
                 size_t close = s.find(u']', i + 2);
                 if (close == std::u16string::npos) return fail(text_of(MSG_UNCLOSED_BRACKET, quoted_part(s, i)));

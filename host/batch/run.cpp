@@ -130,6 +130,7 @@ void restore_streams(std::vector<SavedStream>* saved) {
     shell_flush_output();
     for (size_t k = saved->size(); k-- > 0;) system_restore_stream(&(*saved)[k]);
     saved->clear();
+    follow_standard_output();
 }
 
 bool redirect_streams(const Node& n, std::vector<SavedStream>* saved) {
@@ -148,6 +149,7 @@ bool redirect_streams(const Node& n, std::vector<SavedStream>* saved) {
             return false;
         }
     }
+    follow_standard_output();
     return true;
 }
 

@@ -45,6 +45,18 @@ rows=(
 )
 for row in "${rows[@]}"; do expect_lines text "${row%%¦*}" "${row#*¦}"; done
 
+# Each line shows on the console as it ends, while the script still runs: the script waits for
+# a file that the test makes only once it has seen the first line.
+printf 'echo first line\r\ndo until exist go\r\nenddo\r\necho after go\r\n' >wait.btm
+timeout 60 script -qec "$host wait.btm </dev/null" /dev/null >raw &
+runner=$!
+for _ in $(seq 300); do grep -q 'first line' raw && break; sleep 0.1; done
+grep -q 'first line' raw || { echo "FAILED: a line on the console held back while the script ran"; failed=1; }
+touch go
+wait $runner
+text raw >text
+expect_lines text 1 "after go"
+
 loaded="Bytehaul v0.90.5 loaded."
 timeout 60 script -qec "printf 'echo piped\r\n' | $host" /dev/null </dev/null >raw
 text raw >text

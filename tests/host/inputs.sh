@@ -2,10 +2,10 @@
 # Every example and recipe that takes a file, run on what a user may hand it instead of a
 # good file: a FIFO with a writer (fifo.png, fifo.wav), a folder (.), an empty file, a file
 # cut inside its header (short.png, 22 bytes, inside the height; short.wav, 30 bytes, inside
-# the byte rate) and a missing file, each given to each input in turn; a COPY is given a
-# folder and a path in a missing folder. A reader reads what is there or ends with a message
-# and a non-zero exit code, and never shows a field it did not read; a dumper shows what xxd
-# shows.
+# the byte rate) and a missing file, each given to each input in turn; a COPY is given a file
+# that exists, a folder and a path in a missing folder. A reader reads what is there or ends
+# with a message and a non-zero exit code, and never shows a field it did not read; a dumper
+# shows what xxd shows.
 #
 # Each row is written out as a golden case and run by run_cases.sh, whose data files these
 # are. WHERE is "all", "skip wine" or "only wine"; ARGS are the script and its arguments,
@@ -48,6 +48,7 @@ rows=(
   "all¦patch.btm short.png out.png 0x10 \"00 00 02 58\"¦0¦Offset 0x10 before: 00 00 01 2C 00 00\nOffset 0x10 after:  00 00 02 58 00 00\n4 byte(s) written to out.png; short.png is unchanged.¦¦"
   "all¦patch.btm nothere.png out.png 0x10 \"00 00 02 58\"¦2¦¦bhsh: patch.btm [{*}]  Cannot tell the size of \"nothere.png\": {*}¦out.png"
   "all¦patch.btm sample.png . 0x10 \"00 00 02 58\"¦3¦Refused: . exists; the copy must be a new file. Nothing was changed.¦¦"
+  "all¦patch.btm sample.png abc.bin 0x10 \"00 00 02 58\"¦3¦Refused: abc.bin exists; the copy must be a new file. Nothing was changed.¦¦abc.bin=ABC"
   "all¦patch.btm sample.png nodir/out.png 0x10 \"00 00 02 58\"¦2¦¦bhsh: patch.btm [{*}]  Cannot open \"nodir/out.png\": {*}¦nodir"
   "all¦chunks.btm fifo.png¦0¦{*} chunks, 752 bytes¦¦"
   "all¦chunks.btm .¦1¦Reading . failed.¦{*}chunks.btm [{*}]  {*}¦"
@@ -61,6 +62,7 @@ rows=(
   "all¦copy-range.btm short.png range.bin¦1¦Copying 8 bytes from offset 16 of short.png to range.bin failed.¦¦range.bin"
   "all¦copy-range.btm nothere.png range.bin¦1¦Copying 8 bytes from offset 16 of nothere.png to range.bin failed.¦bhsh: copy-range.btm [{*}]  Cannot open \"nothere.png\": {*}¦range.bin"
   "all¦copy-range.btm sample.png .¦1¦. exists; the copy must be a new file.\nCopying 8 bytes from offset 16 of sample.png to . failed.¦¦"
+  "all¦copy-range.btm sample.png abc.bin¦1¦abc.bin exists; the copy must be a new file.\nCopying 8 bytes from offset 16 of sample.png to abc.bin failed.¦¦abc.bin=ABC"
   "all¦copy-range.btm sample.png nodir/range.bin¦1¦Copying 8 bytes from offset 16 of sample.png to nodir/range.bin failed.¦bhsh: copy-range.btm [{*}]  Cannot open \"nodir/range.bin\": {*}¦nodir"
   "all¦find-pattern.btm fifo.png¦2¦Searching fifo.png failed.¦bhsh: find-pattern.btm [{*}]  Cannot move in {*}¦"
   "all¦find-pattern.btm .¦2¦Searching . failed.¦{*}find-pattern.btm [{*}]  {*}¦"

@@ -2,11 +2,13 @@
 # bhsh with a terminal on standard input: the load message (only when _transient and
 # _pipe are 0 and noloadmsg is unset), a prompt before every line, and exit with a code.
 # Runs bhsh under `script`, which gives it a pseudo-terminal; skipped without it.
-#   prompt.sh HOST
+#   prompt.sh HOST EXAMPLES
 set -u
 host=$1
+examples=$2
 command -v script >/dev/null || { echo "script(1) not found: skipped"; exit 77; }
 command -v timeout >/dev/null || { echo "timeout(1) not found: skipped"; exit 77; }
+command -v strace >/dev/null || { echo "strace(1) not found (tools/deps installs it)"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -52,14 +54,14 @@ expect_line "bhsh> bhsh: Division by zero: 1 / 0" 1
 expect_line "bhsh> after 1" 1
 [ "$code" = 0 ] || { echo "exit code $code, expected 0"; failed=1; }
 
-# Ctrl-C typed while a line runs (a called file in an endless loop) ends the line with
-# status 130, and the prompt comes back.
+# Ctrl-C typed while a line runs (a called file in an endless loop, its output redirected)
+# ends the line with status 130, and the prompt comes back, with the terminal's output.
 printf 'set r=%%@fileclose[%%@fileopen[ready,w]]\r\n:top\r\ngoto top\r\n' >"$work/loop.btm"
 mkfifo "$work/in"
 (cd "$work" && timeout 30 script -qec "stty -echo; exec \"$host\"" /dev/null <in >out) &
 typist=$!
 exec 5>"$work/in"
-printf 'echo first\ncall loop.btm\n' >&5
+printf 'echo first\ncall loop.btm > looped.txt\n' >&5
 for _ in $(seq 200); do [ -e "$work/ready" ] && break; sleep 0.1; done
 printf '\003' >&5
 printf 'echo status %%?\nquit 7\n' >&5
@@ -84,6 +86,24 @@ printf 'echo typed\nexit\n' | timeout 20 script -qec "stty -echo; exec \"$host\"
 out=$(tr -d '\r' <"$work/file")
 expect_line "Bytehaul v0.90.5 loaded." 1
 expect_line "bhsh> typed" 1
+
+# Standard output a terminal: each line shows as it ends, while the script still runs. The
+# script waits for a file that the test makes only once it has seen the first line.
+printf 'echo first line\r\ndo until exist go\r\nenddo\r\necho after go\r\n' >"$work/wait.btm"
+(cd "$work" && timeout 30 script -qec "exec \"$host\" wait.btm" /dev/null >watched) &
+runner=$!
+for _ in $(seq 200); do grep -q 'first line' "$work/watched" && break; sleep 0.1; done
+grep -q 'first line' "$work/watched" || { echo "a line at a terminal held back while the script ran"; failed=1; }
+touch "$work/go"
+wait $runner
+out=$(tr -d '\r' <"$work/watched")
+expect_line "after go" 1
+# A pipe gets whole buffers instead: about 100 KiB of dump in one write a 4 KiB buffer.
+head -c 20000 /dev/urandom >"$work/dump.bin"
+(cd "$work" && strace -o trace -e trace=write,writev "$host" "$examples/hexdump.btm" dump.bin | wc -c >size)
+writes=$(grep -c '^write(1,' "$work/trace")
+most=$(( ($(cat "$work/size") + 4095) / 4096 ))  # the dump is ASCII: a byte for each unit
+[ "$writes" -le "$most" ] || { echo "$writes writes to a pipe for $(cat "$work/size") bytes"; failed=1; }
 
 echo "prompt on a terminal: $([ $failed = 0 ] && echo as expected || echo FAILED)"
 [ $failed = 0 ]
