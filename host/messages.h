@@ -50,6 +50,7 @@
     u"do VAR in /L WORDS, do VAR in FILES)"
 #define MSG_DO_STEP_ZERO u"DO with a step of 0 would never end"
 #define MSG_BLOCK_NOT_CLOSED u"%s without %s"
+#define MSG_BLOCK_NOT_CLOSED_INNER u"%s without %s: the %s of line %s closed the %s of line %s"
 #define MSG_WITHOUT_DO u"%s without DO"
 #define MSG_WITHOUT_IFF u"%s without IFF"
 #define MSG_AFTER_ELSE u"Nothing but endiff may follow else in an IFF"
@@ -65,7 +66,7 @@
 #define MSG_SET_SYNTAX u"Syntax: set NAME=VALUE"
 #define MSG_SET_A_SYNTAX u"Syntax: set /a NAME=EXPRESSION (or +=, -=, *=)"
 #define MSG_DEL_WILDCARD u"del takes no wildcards: %s"
-#define MSG_DEL_SWITCH u"del takes no switches: %s"
+#define MSG_DEL_SWITCH u"del takes the switches /Q and /E, not %s"
 #define MSG_MISSING_FILE u"Missing file name"
 #define MSG_CALL_LABEL u"call %s runs no subroutine in bhsh: write gosub %s"
 #define MSG_ENDLOCAL_THEN_EXPANSION                                                                     \
@@ -107,7 +108,7 @@
 #define MSG_RECORD_NONE u"(none)"
 
 // The shell's file functions
-#define MSG_FILEOPEN_SYNTAX u"Syntax: @fileopen[PATH,MODE] with MODE r, w, a, r+ or w+"
+#define MSG_FILEOPEN_SYNTAX u"Syntax: @fileopen[PATH,MODE[,b|t]] with MODE r, w, a (or read, write, append), r+ or w+"
 #define MSG_FILEOPEN_FAILED u"Cannot open \"%s\": %s"
 #define MSG_IS_FOLDER u"\"%s\" is a folder"
 #define MSG_TOO_MANY_FILES u"Too many open files (%s at most)"

@@ -22,17 +22,41 @@ struct ModeName {
     FileMode mode;
 };
 const ModeName modes[] = {
-    {u"r", FILE_READ},
-    {u"w", FILE_WRITE},
-    {u"a", FILE_APPEND},
-    {u"r+", FILE_READ_WRITE},
-    {u"w+", FILE_CREATE_READ_WRITE},
+    {u"r", FILE_READ},   {u"read", FILE_READ},     {u"w", FILE_WRITE},       {u"write", FILE_WRITE},
+    {u"a", FILE_APPEND}, {u"append", FILE_APPEND}, {u"r+", FILE_READ_WRITE}, {u"w+", FILE_CREATE_READ_WRITE},
 };
+
+const ModeName* mode_named(const std::u16string& word) {
+    for (const ModeName& m : modes)
+        if (equal_nocase(word, m.name)) return &m;
+    return nullptr;
+}
+
+bool takes_mode(const std::u16string& word) { return mode_named(word) != nullptr; }
+// Binary or text: every file is read and written as bytes all the same, as bhsh serves no
+// function that reads lines.
+bool takes_binary_or_text(const std::u16string& word) { return equal_nocase(word, u"b") || equal_nocase(word, u"t"); }
+bool takes_origin(const std::u16string& word) { return word == u"0" || word == u"1" || word == u"2"; }
+
+const ArgumentForm TEXT = {ARGUMENT_TEXT, nullptr};
+const CallForm fileopen_form = {
+    2, 3, {TEXT, {ARGUMENT_WORD, takes_mode}, {ARGUMENT_WORD, takes_binary_or_text}}, MSG_FILEOPEN_SYNTAX};
+const CallForm fileclose_form = {1, 1, {TEXT}, MSG_FILECLOSE_SYNTAX};
+const CallForm fileseek_form = {
+    3, 3, {TEXT, {ARGUMENT_NUMBER, nullptr}, {ARGUMENT_WORD, takes_origin}}, MSG_FILESEEK_SYNTAX};
+const CallForm filesize_form = {1, 1, {TEXT}, MSG_FILESIZE_SYNTAX};
+const CallForm samefile_form = {2, 2, {TEXT, TEXT}, MSG_SAMEFILE_SYNTAX};
 
 FunctionOutcome failed(const std::u16string& message, std::u16string* result) {
     write_error_line(message);
     *result = u"-1";
     return FUNCTION_FAILED;
+}
+
+// A call in a form that could never run: the script is wrong, not the system.
+bool wrong_form(const CallForm& form, const std::u16string& args, std::u16string* result) {
+    *result = form_fault(form, args, false);
+    return !result->empty();
 }
 
 bool parse_handle(const std::u16string& text, uint64_t* handle) {
@@ -44,14 +68,16 @@ bool parse_handle(const std::u16string& text, uint64_t* handle) {
 
 }  // namespace
 
-// PATH,MODE with an optional third argument b (binary, which every file is anyway).
+std::u16string check_fileopen(const std::u16string& written) { return form_fault(fileopen_form, written, true); }
+std::u16string check_fileclose(const std::u16string& written) { return form_fault(fileclose_form, written, true); }
+std::u16string check_fileseek(const std::u16string& written) { return form_fault(fileseek_form, written, true); }
+std::u16string check_filesize(const std::u16string& written) { return form_fault(filesize_form, written, true); }
+std::u16string check_samefile(const std::u16string& written) { return form_fault(samefile_form, written, true); }
+
 FunctionOutcome function_fileopen(const std::u16string& args, std::u16string* result) {
-    std::vector<std::u16string> a = split_commas(args);
-    const ModeName* mode = nullptr;
-    if (a.size() == 2 || (a.size() == 3 && equal_nocase(a[2], u"b")))
-        for (const ModeName& m : modes)
-            if (equal_nocase(a[1], m.name)) mode = &m;
-    if (!mode || a[0].empty()) return failed(MSG_FILEOPEN_SYNTAX, result);
+    if (wrong_form(fileopen_form, args, result)) return FUNCTION_STOP;
+    std::vector<std::u16string> a = call_arguments(args, false);
+    const ModeName* mode = mode_named(a[1]);
     // One answer on every build: Linux would open a folder for reading, Windows refuse it.
     if (system_path_kind(a[0]) == PATH_FOLDER) return failed(text_of(MSG_IS_FOLDER, a[0]), result);
     if (open_handles.size() >= MAX_OPEN_FILES)
@@ -66,9 +92,9 @@ FunctionOutcome function_fileopen(const std::u16string& args, std::u16string* re
 }
 
 FunctionOutcome function_fileclose(const std::u16string& args, std::u16string* result) {
-    std::vector<std::u16string> a = split_commas(args);
+    if (wrong_form(fileclose_form, args, result)) return FUNCTION_STOP;
+    std::vector<std::u16string> a = call_arguments(args, false);
     uint64_t handle;
-    if (a.size() != 1 || a[0].empty()) return failed(MSG_FILECLOSE_SYNTAX, result);
     if (!parse_handle(a[0], &handle)) return failed(text_of(MSG_BAD_HANDLE, a[0]), result);
     size_t slot = 0;
     while (slot < open_handles.size() && open_handles[slot] != handle) ++slot;
@@ -81,24 +107,23 @@ FunctionOutcome function_fileclose(const std::u16string& args, std::u16string* r
 }
 
 FunctionOutcome function_fileseek(const std::u16string& args, std::u16string* result) {
-    std::vector<std::u16string> a = split_commas(args);
+    if (wrong_form(fileseek_form, args, result)) return FUNCTION_STOP;
+    std::vector<std::u16string> a = call_arguments(args, false);
     uint64_t handle;
-    int64_t offset, origin = 0;
-    bool good = (a.size() == 2 || a.size() == 3) && !a[0].empty() && parse_number(a[1], &offset);
-    if (good && a.size() == 3) good = parse_number(a[2], &origin) && origin >= 0 && origin <= 2;
-    if (!good) return failed(MSG_FILESEEK_SYNTAX, result);
+    int64_t offset;
+    parse_number(a[1], &offset);
     if (!parse_handle(a[0], &handle)) return failed(text_of(MSG_BAD_HANDLE, a[0]), result);
     uint64_t position;
     std::u16string error;
-    if (!system_seek(handle, offset, int(origin), &position, &error))
+    if (!system_seek(handle, offset, int(a[2][0] - u'0'), &position, &error))
         return failed(text_of(MSG_FILESEEK_FAILED, a[0], error), result);
     *result = unsigned_text(position);
     return FUNCTION_DONE;
 }
 
 FunctionOutcome function_filesize(const std::u16string& args, std::u16string* result) {
-    std::vector<std::u16string> a = split_commas(args);
-    if (a.size() != 1 || a[0].empty()) return failed(MSG_FILESIZE_SYNTAX, result);
+    if (wrong_form(filesize_form, args, result)) return FUNCTION_STOP;
+    std::vector<std::u16string> a = call_arguments(args, false);
     if (system_path_kind(a[0]) == PATH_FOLDER) return failed(text_of(MSG_IS_FOLDER, a[0]), result);
     uint64_t size;
     std::u16string error;
@@ -108,8 +133,8 @@ FunctionOutcome function_filesize(const std::u16string& args, std::u16string* re
 }
 
 FunctionOutcome function_samefile(const std::u16string& args, std::u16string* result) {
-    std::vector<std::u16string> a = split_commas(args);
-    if (a.size() != 2 || a[0].empty() || a[1].empty()) return failed(MSG_SAMEFILE_SYNTAX, result);
+    if (wrong_form(samefile_form, args, result)) return FUNCTION_STOP;
+    std::vector<std::u16string> a = call_arguments(args, false);
     bool same;
     std::u16string error;
     if (!system_same_file(a[0], a[1], &same, &error))

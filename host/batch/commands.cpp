@@ -148,51 +148,67 @@ std::u16string check_set(const std::u16string& written) {
     return u"";
 }
 
-// Words parted by blanks, their quotes taken off.
-std::vector<std::u16string> names_of(const std::u16string& s) {
-    std::vector<std::u16string> names = words_of(s, false);
-    for (std::u16string& n : names)
-        for (size_t q; (q = n.find(u'"')) != std::u16string::npos;) n.erase(q, 1);
-    return names;
+// DEL's line: its names, quotes taken off, and its switches. A switch is '/' and one letter
+// on every build, so that "/data/x.bin" stays a path on Linux.
+struct DelLine {
+    std::vector<std::u16string> names;
+    bool quiet_errors = false;  // /E
+    std::u16string refused;
+};
+
+bool is_del_switch(const std::u16string& word) {
+    return word.size() >= 2 && word[0] == u'/' && text_is_alpha(word[1]) && (word.size() == 2 || word[2] == u':');
 }
 
-// A name DEL refuses whatever the files are: a wildcard, and on Windows a switch.
-std::u16string refused_name(const std::u16string& name) {
-    if (has_wildcard(name)) return text_of(MSG_DEL_WILDCARD, name);
-    if (system_names_fold_case() && !name.empty() && name[0] == u'/') return text_of(MSG_DEL_SWITCH, name);
-    return u"";
+// /Q is taken and changes nothing, as DEL never lists what it deletes; /E keeps the messages
+// of files it cannot delete to itself.
+bool take_del_switch(const std::u16string& word, DelLine* del) {
+    char16_t letter = text_upper(word[1]);
+    if (word.size() != 2 || (letter != u'Q' && letter != u'E')) return false;
+    del->quiet_errors = del->quiet_errors || letter == u'E';
+    return true;
+}
+
+// written: as the file holds it, where a word with something to expand is a name to come.
+bool read_del(const std::u16string& text, bool written, DelLine* del) {
+    for (const std::u16string& word : words_of(text, false)) {
+        if (written && has_expansion(word)) {
+            del->names.push_back(word);
+        } else if (is_del_switch(word)) {
+            if (!take_del_switch(word, del)) del->refused = text_of(MSG_DEL_SWITCH, word);
+        } else {
+            std::u16string name = word;
+            for (size_t q; (q = name.find(u'"')) != std::u16string::npos;) name.erase(q, 1);
+            if (has_wildcard(name)) del->refused = text_of(MSG_DEL_WILDCARD, name);
+            del->names.push_back(name);
+        }
+        if (!del->refused.empty()) return false;
+    }
+    if (del->names.empty()) del->refused = text_of(MSG_MISSING_NAME, u"del");
+    return del->refused.empty();
 }
 
 int run_del(const std::u16string&, const std::u16string& rest) {
-    std::vector<std::u16string> names = names_of(rest);
-    if (names.empty()) {
-        stop_run(text_of(MSG_MISSING_NAME, u"del"));
+    DelLine del;
+    if (!read_del(rest, false, &del)) {
+        stop_run(del.refused);
         return 1;
     }
-    for (const std::u16string& n : names) {
-        std::u16string refused = refused_name(n);
-        if (!refused.empty()) {
-            stop_run(refused);
-            return 1;
-        }
-    }
     int status = 0;
-    for (const std::u16string& n : names) {
+    for (const std::u16string& n : del.names) {
         std::u16string error;
         if (system_path_kind(n) == PATH_FOLDER) error = MSG_IS_A_FOLDER_REASON;
         if (error.empty() && system_delete_file(n, &error)) continue;
-        write_error_line(text_of(MSG_DEL_FAILED, n, error));
+        if (!del.quiet_errors) write_error_line(text_of(MSG_DEL_FAILED, n, error));
         status = 1;
     }
     return status;
 }
 
 std::u16string check_del(const std::u16string& written) {
-    std::vector<std::u16string> names = names_of(written);
-    if (names.empty()) return text_of(MSG_MISSING_NAME, u"del");
-    for (const std::u16string& n : names)
-        if (!has_expansion(n) && !refused_name(n).empty()) return refused_name(n);
-    return u"";
+    DelLine del;
+    read_del(written, true, &del);
+    return del.refused;
 }
 
 std::u16string record_text(const char16_t* s) {
@@ -305,7 +321,7 @@ const Command commands[] = {
     {u"setlocal", command_setlocal, check_nothing_after, JUMP_NONE, u"setlocal"},
     {u"endlocal", command_endlocal, check_endlocal, JUMP_NONE, u"endlocal [NAME...]"},
     {u"shift", command_shift, check_number, JUMP_NONE, u"shift [N]"},
-    {u"del", run_del, check_del, JUMP_NONE, u"del FILE..."},
+    {u"del", run_del, check_del, JUMP_NONE, u"del [/Q] [/E] FILE..."},
     {u"help", run_help, nullptr, JUMP_NONE, u"help [NAME]"},
     {u"usage", run_usage, nullptr, JUMP_NONE, u"usage NAME"},
     {u"plugin", run_plugin_info, check_nothing_after, JUMP_NONE, u"plugin"},

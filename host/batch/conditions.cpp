@@ -51,7 +51,8 @@ bool at_operator(const std::u16string& s, size_t k) {
 }
 
 // An operand as written: a quoted text (its quotes kept: the shell compares them too) or a
-// word; a function's brackets may hold blanks.
+// word; a function's brackets may hold blanks. A bracket that opens no reference is text, as
+// @IF's operands, already expanded, hold brackets of values.
 bool scan_operand(const std::u16string& s, size_t* i, std::u16string* operand, std::u16string* message) {
     size_t start = *i, k = *i;
     int depth = 0;
@@ -59,7 +60,7 @@ bool scan_operand(const std::u16string& s, size_t* i, std::u16string* operand, s
     if (quoted) ++k;
     for (; k < s.size(); ++k) {
         char16_t c = s[k];
-        if (c == u'[') ++depth;
+        if (c == u'[' && (depth > 0 || opens_reference(s, k))) ++depth;
         else if (c == u']' && depth > 0) --depth;
         else if (depth > 0) continue;
         else if (quoted && c == u'"') {
@@ -82,7 +83,7 @@ bool scan_operand(const std::u16string& s, size_t* i, std::u16string* operand, s
     return true;
 }
 
-bool parse_test(const std::u16string& s, size_t* i, Test* t, std::u16string* message) {
+bool read_test(const std::u16string& s, size_t* i, Test* t, std::u16string* message) {
     t->negate = take_keyword(s, i, u"not");
     for (const OneOperand& o : one_operand_tests)
         if (take_keyword(s, i, o.name)) {
@@ -106,6 +107,17 @@ bool parse_test(const std::u16string& s, size_t* i, Test* t, std::u16string* mes
     if (!scan_operand(s, i, &t->right, message)) return false;
     if (t->left.empty() || t->right.empty()) return *message = MSG_IF_SYNTAX, false;
     return true;
+}
+
+// A test that fits no form where a quote is left open is told as the quote: the quotes
+// paired from the left end in the wrong places ("if "abc == "abc" ...").
+bool parse_test(const std::u16string& s, size_t* i, Test* t, std::u16string* message) {
+    size_t start = *i;
+    if (read_test(s, i, t, message)) return true;
+    size_t quotes = 0;
+    for (size_t k = start; k < s.size(); ++k) quotes += s[k] == u'"';
+    if (*message == MSG_IF_SYNTAX && quotes % 2 == 1) *message = text_of(MSG_UNCLOSED_QUOTE, quoted_part(s, start));
+    return false;
 }
 
 bool is_defined(const std::u16string& name) {
@@ -174,14 +186,15 @@ TestOutcome test_all(const Condition& condition, bool expanded, std::u16string* 
     return result ? TEST_TRUE : TEST_FALSE;
 }
 
-// The commas that part @IF's arguments: outside quotes and brackets.
+// The commas that part @IF's arguments: outside quotes and references' brackets.
 std::vector<std::u16string> split_top_commas(const std::u16string& s, size_t most) {
     std::vector<std::u16string> parts(1);
     bool quoted = false;
     int depth = 0;
-    for (char16_t c : s) {
+    for (size_t k = 0; k < s.size(); ++k) {
+        char16_t c = s[k];
         if (c == u'"') quoted = !quoted;
-        else if (!quoted && c == u'[') ++depth;
+        else if (!quoted && c == u'[' && (depth > 0 || opens_reference(s, k))) ++depth;
         else if (!quoted && c == u']' && depth > 0) --depth;
         if (c == u',' && !quoted && depth == 0 && parts.size() < most) parts.emplace_back();
         else parts.back() += c;

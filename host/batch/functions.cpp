@@ -2,34 +2,48 @@
 
 #include "host/batch/arith.h"
 #include "host/batch/conditions.h"
+#include "host/batch/expand.h"
 #include "host/batch/text_functions.h"
 #include "host/shell_files.h"
 #include "host/words.h"
+#include "shell/shell_host.h"
 
 namespace {
 
 const HostFunction functions[] = {
-    {u"fileopen", function_fileopen, nullptr, u"@fileopen[PATH,MODE] (r, w, a, r+, w+)"},
-    {u"fileclose", function_fileclose, nullptr, u"@fileclose[HANDLE]"},
-    {u"fileseek", function_fileseek, nullptr, u"@fileseek[HANDLE,OFFSET,ORIGIN]"},
-    {u"filesize", function_filesize, nullptr, u"@filesize[PATH]"},
-    {u"samefile", function_samefile, nullptr, u"@samefile[PATH1,PATH2]"},
-    {u"eval", function_eval, check_eval, u"@eval[EXPRESSION]"},
-    {u"numeric", function_numeric, nullptr, u"@numeric[TEXT]"},
-    {u"if", function_if, nullptr, u"@if[CONDITION,THEN,ELSE]"},
-    {u"len", function_len, nullptr, u"@len[TEXT]"},
-    {u"left", function_left, nullptr, u"@left[N,TEXT]"},
-    {u"right", function_right, nullptr, u"@right[N,TEXT]"},
-    {u"instr", function_instr, nullptr, u"@instr[START,LENGTH,TEXT]"},
-    {u"word", function_word, nullptr, u"@word[N,TEXT]"},
-    {u"words", function_words, nullptr, u"@words[TEXT]"},
-    {u"upper", function_upper, nullptr, u"@upper[TEXT]"},
-    {u"lower", function_lower, nullptr, u"@lower[TEXT]"},
-    {u"char", function_char, nullptr, u"@char[N]"},
-    {u"ascii", function_ascii, nullptr, u"@ascii[C]"},
-    {u"format", function_format, nullptr, u"@format[[-][0]WIDTH,TEXT]"},
-    {u"convert", function_convert, nullptr, u"@convert[FROM,TO,VALUE]"},
+    {u"fileopen", function_fileopen, check_fileopen,
+     u"@fileopen[PATH,MODE[,b|t]] (r, w, a, r+, w+, read, write, append)", false},
+    {u"fileclose", function_fileclose, check_fileclose, u"@fileclose[HANDLE]", false},
+    {u"fileseek", function_fileseek, check_fileseek, u"@fileseek[HANDLE,OFFSET,ORIGIN] (0, 1, 2)", false},
+    {u"filesize", function_filesize, check_filesize, u"@filesize[PATH]", false},
+    {u"samefile", function_samefile, check_samefile, u"@samefile[PATH1,PATH2]", false},
+    {u"eval", function_eval, check_eval, u"@eval[EXPRESSION]", true},
+    {u"numeric", function_numeric, nullptr, u"@numeric[TEXT]", true},
+    {u"if", function_if, nullptr, u"@if[CONDITION,THEN,ELSE]", true},
+    {u"len", function_len, nullptr, u"@len[TEXT]", true},
+    {u"left", function_left, nullptr, u"@left[N,TEXT]", true},
+    {u"right", function_right, nullptr, u"@right[N,TEXT]", true},
+    {u"instr", function_instr, nullptr, u"@instr[START,LENGTH,TEXT]", true},
+    {u"word", function_word, nullptr, u"@word[N,TEXT]", true},
+    {u"words", function_words, nullptr, u"@words[TEXT]", true},
+    {u"upper", function_upper, nullptr, u"@upper[TEXT]", true},
+    {u"lower", function_lower, nullptr, u"@lower[TEXT]", true},
+    {u"char", function_char, nullptr, u"@char[N]", true},
+    {u"ascii", function_ascii, nullptr, u"@ascii[C]", true},
+    {u"format", function_format, nullptr, u"@format[[-][0]WIDTH,TEXT]", true},
+    {u"convert", function_convert, nullptr, u"@convert[FROM,TO,VALUE]", true},
 };
+
+bool argument_fits(const ArgumentForm& form, const std::u16string& argument) {
+    int64_t number;
+    if (argument.empty()) return false;
+    switch (form.kind) {
+    case ARGUMENT_TEXT: return true;
+    case ARGUMENT_NUMBER: return parse_number(argument, &number);
+    case ARGUMENT_WORD: return form.takes(argument);
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -42,4 +56,54 @@ const HostFunction* host_function(const std::u16string& name) {
 const HostFunction* host_functions(size_t* count) {
     *count = sizeof functions / sizeof functions[0];
     return functions;
+}
+
+namespace {
+// Where a written part of a value, %NAME:~START,LENGTH% or %NAME:OLD=NEW%, that starts at
+// percent ends (its closing '%'), or npos: its comma is its own.
+size_t value_part_end(const std::u16string& s, size_t percent) {
+    size_t k = percent + 1;
+    while (k < s.size() && shell_is_name_char(s[k])) ++k;
+    if (k == percent + 1 || k == s.size() || s[k] != u':') return std::u16string::npos;
+    return s.find(u'%', k + 1);
+}
+}  // namespace
+
+std::vector<std::u16string> call_arguments(const std::u16string& args, bool written) {
+    std::vector<std::u16string> out(1);
+    bool quoted = false;
+    int depth = 0;  // the brackets of references, as written: their commas are their own
+    for (size_t k = 0; k < args.size(); ++k) {
+        char16_t c = args[k];
+        size_t part_end = written && c == u'%' ? value_part_end(args, k) : std::u16string::npos;
+        if (part_end != std::u16string::npos) {
+            out.back().append(args, k, part_end + 1 - k);
+            k = part_end;
+            continue;
+        }
+        if (written && c == u'[' && (depth > 0 || opens_reference(args, k))) ++depth;
+        else if (c == u']' && depth > 0) --depth;
+        else if (c == u'"' && depth == 0) quoted = !quoted;
+        if (c == u',' && !quoted && depth == 0) out.emplace_back();
+        else out.back() += c;
+    }
+    for (std::u16string& a : out) a = unquoted(trim(a));
+    return out;
+}
+
+std::u16string form_fault(const CallForm& form, const std::u16string& args, bool written) {
+    std::vector<std::u16string> a = call_arguments(args, written);
+    // Expansion adds commas but never takes one away.
+    if (a.size() > form.most) return form.syntax;
+    // Written out, an argument that expansion makes is taken for one, of the right kind,
+    // except that the last may stand for several (%@fileseek[%h,%rest]).
+    bool open_end = false;
+    for (size_t k = 0; k < a.size(); ++k) {
+        if (written && has_expansion(a[k])) {
+            open_end = k + 1 == a.size();
+            continue;
+        }
+        if (!argument_fits(form.arguments[k], a[k])) return form.syntax;
+    }
+    return a.size() < form.least && !open_end ? form.syntax : u"";
 }

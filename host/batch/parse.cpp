@@ -44,6 +44,15 @@ struct FunctionScan {
         return std::u16string::npos;
     }
 
+    // A pure call with nothing to expand is run as the run would run it: its stop, if any,
+    // is the run's own.
+    static std::u16string checked_call(const HostFunction& f, const std::u16string& args) {
+        std::u16string refused = f.check ? f.check(args) : u"";
+        if (!refused.empty() || !f.pure || has_expansion(args)) return refused;
+        std::u16string result;
+        return f.run(args, &result) == FUNCTION_STOP ? result : u"";
+    }
+
     bool function_at(const std::u16string& s, size_t* i, int depth) {
         size_t percent = *i, k = *i + 2;
         while (k < s.size() && shell_is_name_char(s[k])) ++k;
@@ -58,8 +67,8 @@ struct FunctionScan {
         std::u16string args = s.substr(k + 1, close - k - 1);
         const HostFunction* f = host_function(name);
         if (!f && !plugin_has_function(name)) return fail(text_of(MSG_UNKNOWN_FUNCTION, name));
-        if (f && f->check) {
-            std::u16string refused = f->check(args);
+        if (f) {
+            std::u16string refused = checked_call(*f, args);
             if (!refused.empty()) return fail(refused);
         }
         if (!level(args, depth + 1)) return false;
@@ -118,6 +127,11 @@ struct Parser {
     bool failed = false;
     std::vector<std::u16string> names_set;
     size_t endlocal_line = 0;  // 1 + the line of the last ENDLOCAL, 0 before any
+    // The block of each kind closed last: where it opened and the line that closed it, for the
+    // message when an outer block finds no end of its own.
+    struct Closed {
+        int opened = 0, closed = 0;
+    } last_do, last_iff;
 
     const std::u16string& line() const { return lines[li]; }
     bool at_end() const { return pos >= line().size(); }
@@ -182,6 +196,14 @@ struct Parser {
         for (const std::u16string* t : texts)
             if (!checked_text(*t)) return false;
         return true;
+    }
+
+    // An outer block that reaches the end of the file: when an inner one closed after it
+    // opened, the word that closed the inner one was likely meant for it.
+    bool fail_not_closed(int opened, const Closed& inner, const char16_t* block, const char16_t* end) {
+        if (inner.opened <= opened) return fail_at(opened, text_of(MSG_BLOCK_NOT_CLOSED, block, end));
+        return fail_at(opened, text_of(MSG_BLOCK_NOT_CLOSED_INNER, block, end, end, std::to_string(inner.closed), block,
+                                       std::to_string(inner.opened)));
     }
 
     bool check_line_length() {
@@ -375,8 +397,11 @@ size_t Parser::parse_iff() {
         if (failed) return id;
         node(id).branches.push_back(condition);
         node(id).children.push_back(body);
-        if (li >= lines.size()) return fail_at(opened, text_of(MSG_BLOCK_NOT_CLOSED, u"IFF", u"ENDIFF")), id;
-        if (take(u"endiff")) break;
+        if (li >= lines.size()) return fail_not_closed(opened, last_iff, u"IFF", u"ENDIFF"), id;
+        if (take(u"endiff")) {
+            last_iff = Closed{opened, int(li + 1)};
+            break;
+        }
         if (had_else) return fail(MSG_AFTER_ELSE), id;
         condition = Condition();
         if (take(u"elseiff")) {
@@ -405,8 +430,9 @@ size_t Parser::parse_do() {
     --loops;
     if (failed) return id;
     node(id).children.push_back(body);
-    if (li >= lines.size()) return fail_at(opened, text_of(MSG_BLOCK_NOT_CLOSED, u"DO", u"ENDDO")), id;
+    if (li >= lines.size()) return fail_not_closed(opened, last_do, u"DO", u"ENDDO"), id;
     take(u"enddo");
+    last_do = Closed{opened, int(li + 1)};
     --blocks;
     return id;
 }

@@ -223,10 +223,25 @@ Flow run_sequence(size_t id, size_t from) {
     return flow;
 }
 
+// A function that fails in a condition sets %? while the condition is tested; the command
+// that runs next has a status of its own all the same.
+TestOutcome tested(const Condition& condition) {
+    TestOutcome t = test_condition(condition);
+    expansion_take_failure();
+    return t;
+}
+
+// The same for the texts of a DO's head, expanded once.
+bool head_expanded(const std::u16string& written, std::u16string* text) {
+    bool ok = expand_text(written, text);
+    expansion_take_failure();
+    return ok;
+}
+
 Flow run_if(const Node& n) {
     note_location(n.line);
     if (interrupted()) return FLOW_STOP;
-    TestOutcome t = test_condition(n.condition);
+    TestOutcome t = tested(n.condition);
     if (t == TEST_STOP) return FLOW_STOP;
     if (t == TEST_TRUE) return run_node(n.children[0]);
     return n.children.size() > 1 ? run_node(n.children[1]) : FLOW_NEXT;
@@ -238,7 +253,7 @@ Flow run_iff(const Node& n) {
         if (!c.tests.empty()) {
             note_location(frame().script.nodes[n.children[k]].line);
             if (interrupted()) return FLOW_STOP;
-            TestOutcome t = test_condition(c);
+            TestOutcome t = tested(c);
             if (t == TEST_STOP) return FLOW_STOP;
             if (t == TEST_FALSE) continue;
         }
@@ -267,7 +282,7 @@ bool set_loop_variable(const std::u16string& name, const std::u16string& value) 
 
 bool loop_number(const std::u16string& written, int64_t* value) {
     std::u16string text;
-    if (!expand_text(written, &text)) return false;
+    if (!head_expanded(written, &text)) return false;
     if (parse_number(trim(text), value)) return true;
     stop_run(text_of(MSG_BAD_NUMBER, trim(text)));
     return false;
@@ -347,7 +362,7 @@ void matching_files(const std::u16string& pattern, std::vector<std::u16string>* 
 
 Flow run_list(const DoHead& h, size_t body) {
     std::u16string text;
-    if (!expand_text(h.first, &text)) return FLOW_STOP;
+    if (!head_expanded(h.first, &text)) return FLOW_STOP;
     std::vector<std::u16string> items = words_of(text, false);
     if (h.form == DO_FILES) {
         std::vector<std::u16string> files;
@@ -384,13 +399,13 @@ Flow run_do(const Node& n) {
         for (;;) {
             if (h.form == DO_WHILE) {
                 note_location(n.line);
-                TestOutcome t = test_condition(h.condition);
+                TestOutcome t = tested(h.condition);
                 if (t != TEST_TRUE) return t == TEST_STOP ? FLOW_STOP : flow;
             }
             if (!loop_pass(body, &flow)) return flow;
             if (h.form == DO_UNTIL) {
                 note_location(n.line);
-                TestOutcome t = test_condition(h.condition);
+                TestOutcome t = tested(h.condition);
                 if (t != TEST_FALSE) return t == TEST_STOP ? FLOW_STOP : flow;
             }
         }

@@ -47,7 +47,7 @@ unset noloadmsg
 
 # Each typed line is checked before it runs: a faulty one, a block left open and a stop are
 # reported, and the next line is read.
-session 'frob\nif 1 EQ 1 (\necho %@eval[1/0]\necho after %?\nexit\n'
+session 'frob\nif 1 EQ 1 (\necho %@eval[1/%@len[]]\necho after %?\nexit\n'
 expect_line "bhsh> bhsh: Unknown command: frob" 1
 expect_line "bhsh> bhsh: ( without )" 1
 expect_line "bhsh> bhsh: Division by zero: 1 / 0" 1

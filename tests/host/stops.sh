@@ -7,7 +7,9 @@
 #               line, and no marker.
 #   run rows:   the fault is found when the run reaches it. The marker is written on the
 #               line after it (or where MARK stands), and must not be.
-#   quit rows:  quit's exit codes, which every system passes on whole.
+#   quit rows:  quit's exit codes, which every system passes on whole, and a status that a
+#               condition's failing function must not change; MESSAGE, when there is one, is
+#               what that function reports on the script's second line.
 #
 # Each row runs as a batch file and again as a script on standard input, which bhsh also
 # reads whole and checks before running (its messages name "standard input").
@@ -28,6 +30,9 @@ nest='%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@in
 ifs=$(for _ in $(seq 17); do printf 'if 1 EQ 1 '; done)
 # A recursion through blocks: each GOSUB 63 DOs and an IFF deeper.
 deep="gosub deep\\nMARK\\nquit\\n:deep\\n$(printf 'do 1\\n%.0s' $(seq 63))iff 1 EQ 1 then\\ngosub deep\\nendiff\\n$(printf 'enddo\\n%.0s' $(seq 63))return"
+nothere='Cannot tell the size of "nothere": {*}'
+open_syntax='Syntax: @fileopen[PATH,MODE[,b|t]] with MODE r, w, a (or read, write, append), r+ or w+'
+seek_syntax='Syntax: @fileseek[HANDLE,OFFSET,ORIGIN] with ORIGIN 0 (start), 1 (here) or 2 (end)'
 if_syntax='Syntax: if [not] CONDITION COMMAND, with CONDITION "A"=="B", "A"!="B", N1 EQ|NE|LT|LE|GT|GE N2, defined NAME, exist PATH, isdir PATH or errorlevel N, joined by .and. .or. .xor.'
 
 # KIND¦LINE¦MESSAGE¦FAULT
@@ -71,6 +76,9 @@ rows=(
   "check¦2¦else without IFF¦else"
   "check¦4¦Nothing but endiff may follow else in an IFF¦iff 1 EQ 1 then\nelse\nelseiff 2 EQ 2 then\nendiff"
   "check¦2¦DO without ENDDO¦do 3\necho a"
+  "check¦2¦DO without ENDDO: the ENDDO of line 5 closed the DO of line 3¦do 2\ndo 3\necho a\nenddo"
+  "check¦2¦IFF without ENDIFF: the ENDIFF of line 6 closed the IFF of line 4¦iff 1 EQ 1 then\necho a\niff 2 EQ 2 then\necho b\nendiff"
+  "check¦2¦Unclosed quote: \"abc == \"abc\" echo y¦if \"abc == \"abc\" echo y"
   "check¦2¦enddo without DO¦enddo"
   "check¦2¦DO fits no form: do i = 1 to (do N, do forever, do VAR = START to END [by STEP], do while|until CONDITION, do VAR in /L WORDS, do VAR in FILES)¦do i = 1 to\nenddo"
   "check¦2¦DO with a step of 0 would never end¦do i = 1 to 3 by 0\nenddo"
@@ -82,8 +90,29 @@ rows=(
   "check¦2¦Missing file name after >¦echo a >"
   "check¦2¦Unknown command: for¦for %i in (a b) do echo %i"
   "check¦2¦del takes no wildcards: *.bin¦del *.bin"
+  "check¦2¦del takes the switches /Q and /E, not /s¦del /s abc.bin"
+  "check¦2¦del takes the switches /Q and /E, not /A:H¦del /A:H abc.bin"
+  "check¦2¦Missing name after del¦del /q /e"
   "check¦2¦@eval's \"=h\" form (a base or precision after =) is not supported; for another base use @convert[10,16,N]¦echo %@eval[255=h]"
   "check¦2¦iff must begin a line¦echo a & iff 1 EQ 1 then"
+  "check¦3¦Syntax: @filesize[PATH]¦do f in *.bin\nif %@filesize[%f,k] LT 1 del %f\nenddo"
+  "check¦2¦Syntax: @filesize[PATH]¦echo %@filesize[]"
+  "check¦2¦$open_syntax¦set h=%@fileopen[F]"
+  "check¦2¦$open_syntax¦set h=%@fileopen[x.bin,rw]"
+  "check¦2¦$open_syntax¦set h=%@fileopen[x.bin,r,x]"
+  "check¦2¦$open_syntax¦set h=%@fileopen[,r]"
+  "check¦2¦$open_syntax¦set h=%@fileopen[\"a,b\",%m,b,%t]"
+  "check¦2¦Syntax: @fileclose[HANDLE]¦echo %@fileclose[]"
+  "check¦2¦Syntax: @fileclose[HANDLE]¦echo %@fileclose[%h,%@len[a,b]]"
+  "check¦2¦Syntax: @samefile[PATH1,PATH2]¦echo %@samefile[A]"
+  "check¦2¦$seek_syntax¦echo %@fileseek[%h,24]"
+  "check¦2¦$seek_syntax¦echo %@fileseek[%h,0,0,%o]"
+  "check¦2¦$seek_syntax¦echo %@fileseek[%h,0,3]"
+  "check¦2¦$seek_syntax¦echo %@fileseek[%h,x,%o]"
+  "check¦2¦@left takes no negative number: -1¦echo %@left[-1,abc]"
+  "check¦2¦@instr takes 3 arguments separated by commas, not \"1,abc\"¦echo %@instr[1,abc]"
+  "check¦2¦7 / 2 is not a whole number; \\ gives the whole part and MOD the remainder¦echo %@eval[7/2]"
+  "check¦2¦Syntax: @if[CONDITION,THEN,ELSE]¦echo %@if[1 EQ 1,a]"
   "run¦3¦Unknown command: frob¦set c=frob\n%c x"
   "run¦3¦Label not found: nowhere¦set l=nowhere\ngoto %l"
   "run¦2¦A number is missing before \"*\" in \" * 2\"¦echo %@eval[%unset_x * 2]"
@@ -98,12 +127,17 @@ rows=(
   "run¦70¦Blocks nested too deeply through gosub and call (512 at most)¦$deep"
   "run¦3¦Not a number: abc¦set n=abc\ndo %n\nenddo"
   "run¦2¦endlocal without setlocal¦endlocal"
-  "run¦2¦@left takes no negative number: -1¦echo %@left[-1,abc]"
-  "run¦2¦7 / 2 is not a whole number; \\ gives the whole part and MOD the remainder¦echo %@eval[7/2]"
-  "run¦2¦Out of the 64-bit range: 9223372036854775807 + 1¦echo %@eval[9223372036854775807 + 1]"
-  "run¦2¦Out of the 64-bit range: 2 ** 63¦echo %@eval[-2**63]"
-  "run¦2¦Division by zero: 5 MOD 0¦echo %@eval[5 mod 0]"
-  "run¦2¦A negative power is not a whole number: 2 ** -1¦echo %@eval[2**-1]"
+  "run¦3¦@left takes no negative number: -1¦set n=-1\necho %@left[%n,abc]"
+  "run¦3¦7 / 2 is not a whole number; \\ gives the whole part and MOD the remainder¦set n=7\necho %@eval[%n/2]"
+  "check¦2¦Out of the 64-bit range: 9223372036854775807 + 1¦echo %@eval[9223372036854775807 + 1]"
+  "check¦2¦Out of the 64-bit range: 2 ** 63¦echo %@eval[-2**63]"
+  "check¦2¦Division by zero: 5 MOD 0¦echo %@eval[5 mod 0]"
+  "check¦2¦A negative power is not a whole number: 2 ** -1¦echo %@eval[2**-1]"
+  "run¦3¦$seek_syntax¦set rest=24\necho %@fileseek[0,%rest]"
+  "run¦3¦$seek_syntax¦set o=3\necho %@fileseek[0,0,%o]"
+  "run¦3¦$open_syntax¦set m=rw\necho %@fileopen[x.bin,%m]"
+  "run¦3¦Syntax: @filesize[PATH]¦set f=a,b\necho %@filesize[%f]"
+  "run¦3¦Syntax: @fileclose[HANDLE]¦set h=\necho %@fileclose[%h]"
   "run¦3¦Out of the 64-bit range: n¦set n=9223372036854775807\nset /a n+=1"
   "run¦3¦Out of the 64-bit range: n¦set n=-9223372036854775808\nset /a n-=1"
   "run¦3¦Out of the 64-bit range: n¦set n=-4611686018427387905\nset /a n*=2"
@@ -113,15 +147,25 @@ rows=(
   "run¦2¦@convert: -8000000000000001 in base 16 is out of the 64-bit range¦echo %@convert[16,10,-8000000000000001]"
   "run¦2¦Division by zero: 1 / 0¦echo %@eval[1/0] 2> err.txt"
   "run¦3¦v holds no number: abc¦set v=abc\nset /a n=v + 1"
-  "run¦2¦@convert takes bases from 2 to 36, not 37¦echo %@convert[10,37,1]"
-  "run¦2¦@instr takes 3 arguments separated by commas, not \"1,abc\"¦echo %@instr[1,abc]"
+  "check¦2¦@convert takes bases from 2 to 36, not 37¦echo %@convert[10,37,1]"
+  "run¦3¦@instr takes 3 arguments separated by commas, not \"1,abc\"¦set t=1,abc\necho %@instr[%t]"
   "run¦3¦setlocal nested too deeply (32 at most)¦:s\nsetlocal\ngosub s"
   "run¦2¦Cannot redirect to \"nodir/x.txt\": {*}¦echo a > nodir/x.txt"
   "run¦3¦del takes no wildcards: *.bin¦set n=*.bin\ndel %n"
+  "run¦3¦del takes the switches /Q and /E, not /p¦set s=/p\ndel %s abc.bin"
   "run¦6¦The file ended in the subroutine s, with no return¦gosub s\nMARK\nquit\n:s\nset x=in s"
   "run¦3¦Not an exit code (0 to 255): 300¦set n=300\nquit %n"
   "quit¦0¦¦quit 0"
   "quit¦255¦¦quit 255"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\nquit 0"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\nquit"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\nexit 0"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\ncancel 0"
+  "quit¦0¦$nothere¦if %@filesize[nothere] GT 1 echo big\nset x=1\nquit %?"
+  "quit¦0¦$nothere¦iff %@filesize[nothere] GT 1 then\necho big\nendiff\nquit 0"
+  "quit¦0¦$nothere¦do while %@filesize[nothere] GT 1\nenddo\nquit 0"
+  "quit¦0¦$nothere¦do i = 1 to %@filesize[nothere]\nenddo\nquit 0"
+  "quit¦4¦$nothere¦if %@filesize[nothere] GT 1 echo big\nquit 4"
 )
 
 passed=0 failed=0
@@ -156,15 +200,17 @@ for row in "${rows[@]}"; do
     run) [[ $fault == *MARK* ]] && script=$(printf '@echo off\n%b' "${fault//MARK/echo m>marker}") ;;
     quit) script=$(printf '@echo off\n%b\necho m>marker' "$fault") ;;
   esac
-  if [ "$kind" = quit ]; then want_code=$line want_err=""; else want_code=1; fi
+  if [ "$kind" = quit ]; then want_code=$line; else want_code=1; fi
   printf '%s\r\n' "$script" >t.btm
   timeout -k 5 60 "${host[@]}" t.btm >.out 2>.err </dev/null
   code=$?
-  [ "$kind" = quit ] || want_err="bhsh: t.btm [$line]  $message"
+  want_err="bhsh: t.btm [$line]  $message"
+  [ "$kind" = quit ] && want_err=${message:+"bhsh: t.btm [2]  $message"}
   check "batch file: ${fault:0:60}" "" "$want_err" "$want_code"
   printf '%s\n' "$script" | timeout -k 5 60 "${host[@]}" >.out 2>.err
   code=$?
-  [ "$kind" = quit ] || want_err="bhsh: standard input [$line]  $message"
+  want_err="bhsh: standard input [$line]  $message"
+  [ "$kind" = quit ] && want_err=${message:+"bhsh: standard input [2]  $message"}
   check "standard input: ${fault:0:60}" "" "$want_err" "$want_code"
 done
 

@@ -145,5 +145,14 @@ BTM
   fi
 fi
 
+# DEL's switches are '/' and one letter on every build: on Linux a longer word after '/' is an
+# absolute path, and it is deleted.
+if [ "$platform" = native ]; then
+  printf x >abs.bin
+  "${host[@]}" -c "del /q $PWD/abs.bin" </dev/null >abs.out 2>&1
+  code=$?
+  { [ $code = 0 ] && [ ! -e abs.bin ] && [ ! -s abs.out ]; } || { fail "del of an absolute path: exit code $code"; cat abs.out; }
+fi
+
 echo "host surface cases failed: $failed"
 [ $failed = 0 ]
