@@ -7,7 +7,7 @@
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"
-#include "host/shell_files.h"
+#include "host/batch/shell_files.h"
 #include "host/system.h"
 #include "shell/shell_host.h"
 

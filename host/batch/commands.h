@@ -4,6 +4,9 @@
 #pragma once
 #include <string>
 
+// The status a command returns when it leaves %? as it was.
+const int KEEP_STATUS = -2147483647 - 1;
+
 // How a command moves the run along, besides its status.
 enum Jump {
     JUMP_NONE,

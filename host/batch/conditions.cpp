@@ -1,7 +1,7 @@
 #include "host/batch/conditions.h"
 
 #include "host/batch/expand.h"
-#include "host/batch/run.h"
+#include "host/batch/stop.h"
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/system.h"

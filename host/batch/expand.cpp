@@ -1,7 +1,7 @@
 #include "host/batch/expand.h"
 
 #include "host/batch/functions.h"
-#include "host/batch/run.h"
+#include "host/batch/stop.h"
 #include "host/batch/variables.h"
 #include "host/messages.h"
 #include "host/output.h"

@@ -4,7 +4,7 @@
 #include "host/batch/conditions.h"
 #include "host/batch/expand.h"
 #include "host/batch/text_functions.h"
-#include "host/shell_files.h"
+#include "host/batch/shell_files.h"
 #include "host/words.h"
 #include "shell/shell_host.h"
 

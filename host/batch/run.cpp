@@ -11,6 +11,8 @@
 #include "host/batch/limits.h"
 #include "host/batch/script.h"
 #include "host/batch/source.h"
+#include "host/batch/steering.h"
+#include "host/batch/stop.h"
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"
@@ -565,9 +567,8 @@ SavedVariable save_variable(const std::u16string& name) {
 
 void put_back(const SavedVariable& v) { sys_set_env(v.name.c_str(), v.set ? v.value.c_str() : nullptr); }
 
-}  // namespace
-
-void stop_run(const std::u16string& message) {
+// The run's report of a stop from below it.
+void report_stop(const std::u16string& message) {
     if (run.stopping) return;
     // bhsh's own word goes where the user sees it, not into the command's file.
     for (size_t k = run.redirected.size(); k-- > 0;) restore_streams(run.redirected[k]);
@@ -575,6 +576,8 @@ void stop_run(const std::u16string& message) {
     write_error_line(message);
     stop_with(1);
 }
+
+}  // namespace
 
 int command_goto(const std::u16string&, const std::u16string& rest) {
     if (!jumps_allowed(u"goto")) return 1;
@@ -739,6 +742,7 @@ void batch_setup(bool transient, bool pipe) {
     shell_set_internal(u"_transient", transient ? u"1" : u"0");
     shell_set_internal(u"_pipe", pipe ? u"1" : u"0");
     set_status(0);
+    stop_report_set(report_stop);
     expansion_setup();
 }
 

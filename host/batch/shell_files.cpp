@@ -1,7 +1,7 @@
 // The host's own variable functions: the shell's @fileopen, @fileclose, @fileseek and
 // @filesize, and @samefile, which is the host's alone. Only handles this host opened may
 // be closed, so a batch file cannot close the host's own standard streams by mistake.
-#include "host/shell_files.h"
+#include "host/batch/shell_files.h"
 
 #include <stdint.h>
 
