@@ -72,7 +72,7 @@
 #define MSG_ENDLOCAL_THEN_EXPANSION                                                                     \
     u"The commands after endlocal on its line are expanded after it has put the variables back: carry " \
     u"values out with endlocal NAME..."
-#define MSG_BAD_EXIT_CODE u"Not an exit code (0 to 255): %s"
+#define MSG_BAD_EXIT_CODE u"Not an exit code (%s to %s): %s"
 
 // The batch language: what stops a run, and what the script handles itself
 #define MSG_STANDARD_INPUT u"standard input"

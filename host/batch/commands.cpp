@@ -4,6 +4,7 @@
 #include "host/batch/arith.h"
 #include "host/batch/expand.h"
 #include "host/batch/functions.h"
+#include "host/batch/rules.h"
 #include "host/batch/steering.h"
 #include "host/batch/stop.h"
 #include "host/messages.h"
@@ -292,27 +293,16 @@ std::u16string check_endlocal(const std::u16string& written) {
     return u"";
 }
 
-// An exit code written out must be one every system passes on whole.
-std::u16string check_exit_code(const std::u16string& written) {
-    std::u16string text = trim(written);
-    int64_t v;
-    if (text.empty() || has_expansion(text) || (parse_number(text, &v) && v >= 0 && v <= 255)) return u"";
-    return text_of(MSG_BAD_EXIT_CODE, text);
-}
-
-std::u16string check_number(const std::u16string& written) {
-    std::u16string text = trim(written);
-    int64_t v;
-    if (text.empty() || has_expansion(text) || parse_number(text, &v)) return u"";
-    return text_of(MSG_BAD_NUMBER, text);
-}
+std::u16string check_exit_code(const std::u16string& written) { return written_number_fault(EXIT_CODE, written); }
+std::u16string check_return(const std::u16string& written) { return written_number_fault(RETURN_STATUS, written); }
+std::u16string check_shift(const std::u16string& written) { return written_number_fault(SHIFT_COUNT, written); }
 
 const Command commands[] = {
     {u"echo", run_echo, nullptr, JUMP_NONE, u"echo TEXT, echo. (an empty line)"},
     {u"set", run_set, check_set, JUMP_NONE, u"set NAME=VALUE, set /a NAME=EXPRESSION (also +=, -=, *=)"},
     {u"goto", command_goto, check_label, JUMP_GOTO, u"goto LABEL"},
     {u"gosub", command_gosub, check_label, JUMP_GOSUB, u"gosub LABEL [ARGS], :LABEL [PARAMS]"},
-    {u"return", command_return, check_number, JUMP_NONE, u"return [N]"},
+    {u"return", command_return, check_return, JUMP_NONE, u"return [N]"},
     {u"call", command_call, check_call, JUMP_NONE, u"call FILE [ARGS]"},
     {u"quit", command_quit, check_exit_code, JUMP_NONE, u"quit [N]"},
     {u"cancel", command_cancel, check_exit_code, JUMP_NONE, u"cancel [N]"},
@@ -321,7 +311,7 @@ const Command commands[] = {
     {u"iterate", command_iterate, check_nothing_after, JUMP_LOOP, u"iterate"},
     {u"setlocal", command_setlocal, check_nothing_after, JUMP_NONE, u"setlocal"},
     {u"endlocal", command_endlocal, check_endlocal, JUMP_NONE, u"endlocal [NAME...]"},
-    {u"shift", command_shift, check_number, JUMP_NONE, u"shift [N]"},
+    {u"shift", command_shift, check_shift, JUMP_NONE, u"shift [N]"},
     {u"del", run_del, check_del, JUMP_NONE, u"del [/Q] [/E] FILE..."},
     {u"help", run_help, nullptr, JUMP_NONE, u"help [NAME]"},
     {u"usage", run_usage, nullptr, JUMP_NONE, u"usage NAME"},

@@ -6,6 +6,7 @@
 #include "host/batch/expand.h"
 #include "host/batch/functions.h"
 #include "host/batch/limits.h"
+#include "host/batch/rules.h"
 #include "host/batch/script.h"
 #include "host/batch/variables.h"
 #include "host/messages.h"
@@ -501,13 +502,14 @@ bool Parser::parse_do_head(DoHead* head) {
     } else if (w.size() == 1 && w[0].find(u'=') == std::u16string::npos) {
         head->form = DO_COUNT;
         head->first = w[0];
-        int64_t n;
-        fits = has_expansion(w[0]) || parse_number(w[0], &n);
-    } else {
-        fits = parse_range(w, head);
+        fits = written_number_fault(LOOP_NUMBER, w[0]).empty();
+    } else if ((fits = parse_range(w, head))) {
+        std::u16string number = written_number_fault(LOOP_NUMBER, head->first);
+        if (number.empty()) number = written_number_fault(LOOP_NUMBER, head->last);
         int64_t step;
-        if (fits && !head->step.empty() && !has_expansion(head->step) && parse_number(head->step, &step) && step == 0)
-            return fail(MSG_DO_STEP_ZERO);
+        if (number.empty() && !head->step.empty() && !has_expansion(head->step))
+            number = do_step_fault(head->step, &step);
+        if (!number.empty()) return fail(number);
     }
     if (!fits) return fail(refused);
     for (const std::u16string* t : {&head->first, &head->last, &head->step})
@@ -668,18 +670,11 @@ struct JumpCheck {
     }
 
     bool check_jump(const Node& n) {
-        std::u16string word, rest, label;
+        std::u16string word, rest, after;
         split_word(n.text, &word, &rest);
-        split_word(rest, &label, &rest);
-        if (!label.empty() && label[0] == u':') label = label.substr(1);
+        std::u16string label = jump_label(rest, &after), refused;
         if (label.empty() || has_expansion(label)) return true;
-        const Label* l = find_label(script, label);
-        if (!l) return fail(n, text_of(MSG_LABEL_NOT_FOUND, label));
-        if (n.command->jump == JUMP_GOSUB)
-            return l->sequence == script.top || fail(n, text_of(MSG_GOSUB_INTO_BLOCK, label));
-        for (size_t s : path)
-            if (s == l->sequence) return true;
-        return fail(n, text_of(MSG_GOTO_INTO_BLOCK, label));
+        return jump_target(script, n.command->jump, label, path, 0, &refused) || fail(n, refused);
     }
 
     bool walk(size_t id) {

@@ -9,6 +9,7 @@
 #include "host/batch/conditions.h"
 #include "host/batch/expand.h"
 #include "host/batch/limits.h"
+#include "host/batch/rules.h"
 #include "host/batch/script.h"
 #include "host/batch/source.h"
 #include "host/batch/steering.h"
@@ -285,19 +286,25 @@ bool set_loop_variable(const std::u16string& name, const std::u16string& value) 
 bool loop_number(const std::u16string& written, int64_t* value) {
     std::u16string text;
     if (!head_expanded(written, &text)) return false;
-    if (parse_number(trim(text), value)) return true;
-    stop_run(text_of(MSG_BAD_NUMBER, trim(text)));
+    std::u16string fault = number_fault(LOOP_NUMBER, text, value);
+    if (fault.empty()) return true;
+    stop_run(fault);
+    return false;
+}
+
+bool loop_step(const std::u16string& written, int64_t* step) {
+    std::u16string text;
+    if (!head_expanded(written, &text)) return false;
+    std::u16string fault = do_step_fault(text, step);
+    if (fault.empty()) return true;
+    stop_run(fault);
     return false;
 }
 
 Flow run_range(const DoHead& h, size_t body) {
     int64_t v, last, step = 1;
-    if (!loop_number(h.first, &v) || !loop_number(h.last, &last) || (!h.step.empty() && !loop_number(h.step, &step)))
+    if (!loop_number(h.first, &v) || !loop_number(h.last, &last) || (!h.step.empty() && !loop_step(h.step, &step)))
         return FLOW_STOP;
-    if (step == 0) {
-        stop_run(MSG_DO_STEP_ZERO);
-        return FLOW_STOP;
-    }
     Flow flow = FLOW_NEXT;
     while (step > 0 ? v <= last : v >= last) {
         if (!set_loop_variable(h.variable, number_text(v))) return FLOW_STOP;
@@ -514,10 +521,10 @@ bool nesting_allowed() {
 
 // An exit code as QUIT, CANCEL and EXIT take it: none is 0.
 bool exit_code_of(const std::u16string& rest, int* code) {
-    std::u16string text = trim(rest);
     int64_t v = 0;
-    if (!text.empty() && (!parse_number(text, &v) || v < 0 || v > MAX_EXIT_CODE)) {
-        stop_run(text_of(MSG_BAD_EXIT_CODE, text));
+    std::u16string fault = trim(rest).empty() ? u"" : number_fault(EXIT_CODE, rest, &v);
+    if (!fault.empty()) {
+        stop_run(fault);
         return false;
     }
     *code = int(v);
@@ -531,26 +538,18 @@ int end_with(Flow flow, const std::u16string& rest) {
     return code;
 }
 
-std::u16string label_word(const std::u16string& rest, std::u16string* after) {
-    std::u16string label;
-    split_word(rest, &label, after);
-    if (!label.empty() && label[0] == u':') label = label.substr(1);
-    return label;
-}
-
 bool jumps_allowed(const char16_t* command) {
     if (frame().jumps) return true;
     write_error_line(text_of(MSG_NOT_IN_BATCH, command));
     return false;
 }
 
-const Label* find_jump_label(const std::u16string& label) {
-    if (label.empty()) {
-        stop_run(MSG_MISSING_LABEL);
-        return nullptr;
-    }
-    const Label* l = find_label(frame().script, label);
-    if (!l) stop_run(text_of(MSG_LABEL_NOT_FOUND, label));
+// The label a jump from the running subroutine's blocks reaches, or null (stopped).
+const Label* jump_target_here(Jump jump, const std::u16string& label) {
+    const Frame& f = frame();
+    std::u16string fault;
+    const Label* l = jump_target(f.script, jump, label, f.active, f.active_base, &fault);
+    if (!l) stop_run(fault);
     return l;
 }
 
@@ -582,15 +581,8 @@ void report_stop(const std::u16string& message) {
 int command_goto(const std::u16string&, const std::u16string& rest) {
     if (!jumps_allowed(u"goto")) return 1;
     std::u16string after;
-    const Label* l = find_jump_label(label_word(rest, &after));
+    const Label* l = jump_target_here(JUMP_GOTO, jump_label(rest, &after));
     if (!l) return 1;
-    Frame& f = frame();
-    bool encloses = false;
-    for (size_t k = f.active_base; k < f.active.size(); ++k) encloses = encloses || f.active[k] == l->sequence;
-    if (!encloses) {
-        stop_run(text_of(MSG_GOTO_INTO_BLOCK, l->name));
-        return 1;
-    }
     run.goto_target = l;
     run.pending = FLOW_GOTO;
     return KEEP_STATUS;
@@ -600,15 +592,9 @@ int command_goto(const std::u16string&, const std::u16string& rest) {
 int command_gosub(const std::u16string&, const std::u16string& rest) {
     if (!jumps_allowed(u"gosub")) return 1;
     std::u16string args_text;
-    std::u16string name = label_word(rest, &args_text);
-    const Label* l = find_jump_label(name);
-    if (!l) return 1;
+    const Label* l = jump_target_here(JUMP_GOSUB, jump_label(rest, &args_text));
+    if (!l || !nesting_allowed()) return 1;
     Frame& f = frame();
-    if (l->sequence != f.script.top) {
-        stop_run(text_of(MSG_GOSUB_INTO_BLOCK, l->name));
-        return 1;
-    }
-    if (!nesting_allowed()) return 1;
     const std::vector<std::u16string>& params = f.script.nodes[l->node].parameters;
     std::vector<std::u16string> args = words_of(args_text, false);
     std::vector<SavedVariable> saved;
@@ -639,14 +625,15 @@ int command_return(const std::u16string&, const std::u16string& rest) {
         stop_run(MSG_RETURN_WITHOUT_GOSUB);
         return 1;
     }
-    std::u16string text = trim(rest);
+    bool keep = trim(rest).empty();
     int64_t code = 0;
-    if (!text.empty() && (!parse_number(text, &code) || code < INT32_MIN || code > INT32_MAX)) {
-        stop_run(text_of(MSG_BAD_NUMBER, text));
+    std::u16string fault = keep ? u"" : number_fault(RETURN_STATUS, rest, &code);
+    if (!fault.empty()) {
+        stop_run(fault);
         return 1;
     }
     run.pending = FLOW_RETURN;
-    return text.empty() ? KEEP_STATUS : int(code);
+    return keep ? KEEP_STATUS : int(code);
 }
 
 int command_call(const std::u16string&, const std::u16string& rest) {
@@ -724,9 +711,9 @@ int command_endlocal(const std::u16string&, const std::u16string& rest) {
 
 int command_shift(const std::u16string&, const std::u16string& rest) {
     int64_t n = 1;
-    std::u16string text = trim(rest);
-    if (!text.empty() && (!parse_number(text, &n) || n < 0)) {
-        stop_run(text_of(MSG_BAD_NUMBER, text));
+    std::u16string fault = trim(rest).empty() ? u"" : number_fault(SHIFT_COUNT, rest, &n);
+    if (!fault.empty()) {
+        stop_run(fault);
         return 1;
     }
     std::vector<std::u16string>& args = frame().args;
