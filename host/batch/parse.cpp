@@ -1,5 +1,22 @@
 // Reading a batch script into its tree, and the check that refuses, before anything runs,
-// what cannot run as written.
+// what cannot run as written. A recursive descent, one function a rule; a line starts after
+// its blanks and '@'s, and a block takes the lines that follow until the word that ends it:
+//   file:        block                                    (ends at the end of the file)
+//   block:       { line }                                 (the word that ends it is left)
+//   line:        label | iff | do | list | nothing
+//   label:       ':' NAME [ '[' PARAM { PARAM } ']' ]
+//   list:        command { '&' command }
+//   command:     group | REM text | if | simple
+//   group:       '(' list ')' | '(' end-of-line block ')'
+//   if:          IF condition ( group [ ELSE ( group | list ) ] | list )
+//   iff:         IFF condition THEN block { ELSEIFF condition THEN block } [ ELSE block ] ENDIFF
+//   do:          DO do-head end-of-line block ENDDO
+//   do-head:     N | FOREVER | ( WHILE | UNTIL ) condition | VAR IN [ /L ] WORDS
+//              | VAR = START TO END [ BY STEP ]
+//   simple:      { text | redirection }                   (to '&', a one-line group's ')' or the end)
+//   redirection: [ '2' ] ( '>' | '>>' ) ( '&' OTHER-STREAM | [ '&' ] FILE )
+// condition is conditions.cpp's; in simple, quotes and a function's brackets hold what would
+// be syntax, and '^' takes the next character as it stands.
 #include <limits.h>
 
 #include "host/batch/commands.h"
@@ -16,7 +33,7 @@
 #include "shell/shell_host.h"
 #include "text/chars.h"
 
-// A block's lines up to the word that ends it, which is left at pos for the caller.
+// block: { line }. The word that ends it is left at pos for the caller.
 size_t ScriptParser::parse_block(BlockEnd end, bool resume) {
     size_t sequence = new_node(NODE_SEQUENCE);
     for (; li < lines.size() && !failed; ++li) {
@@ -34,7 +51,7 @@ namespace {
 const char16_t* const closing_words[] = {u"enddo", u"endiff", u"else", u"elseiff"};
 }  // namespace
 
-// One line of a block: a label, a DO or IFF block, or commands.
+// line: label | iff | do | list | nothing
 bool ScriptParser::parse_line_into(size_t sequence, BlockEnd end, bool* block_ends) {
     skip_blanks_and_echo_off();
     if (at_end()) return true;
@@ -61,7 +78,7 @@ bool ScriptParser::parse_line_into(size_t sequence, BlockEnd end, bool* block_en
     return true;
 }
 
-// ":name" or ":name [a b]": the first label of a name counts.
+// label: ':' NAME [ '[' PARAM { PARAM } ']' ]. The first label of a name counts.
 void ScriptParser::parse_label(size_t sequence) {
     size_t id = new_node(NODE_LABEL);
     std::u16string rest = line().substr(pos + 1), name, params;
@@ -79,7 +96,7 @@ void ScriptParser::parse_label(size_t sequence) {
     pos = line().size();
 }
 
-// Commands joined by '&'.
+// list: command { '&' command }
 size_t ScriptParser::parse_list(bool in_group) {
     std::vector<size_t> items;
     for (;;) {
@@ -97,6 +114,7 @@ size_t ScriptParser::parse_list(bool in_group) {
     return list;
 }
 
+// command: group | REM text | if | simple
 size_t ScriptParser::parse_command(bool in_group) {
     skip_blanks_and_echo_off();
     if (at_end() || at() == u'&' || (in_group && at() == u')')) return fail(MSG_MISSING_COMMAND), 0;
@@ -113,7 +131,7 @@ size_t ScriptParser::parse_command(bool in_group) {
     return parse_simple(in_group);
 }
 
-// "( commands )" on one line, or "(" at a line's end, lines, and ")" where a command would start.
+// group: '(' list ')' | '(' end-of-line block ')', the ')' where a command would start.
 size_t ScriptParser::parse_group(bool in_group) {
     int opened = int(li + 1);
     if (!enter_block()) return 0;
@@ -137,6 +155,7 @@ size_t ScriptParser::parse_group(bool in_group) {
     return group;
 }
 
+// if: IF condition ( group [ ELSE ( group | list ) ] | list )
 size_t ScriptParser::parse_if(bool in_group) {
     if (++ifs > MAX_IF_NESTING) return fail(MSG_IF_TOO_DEEP), 0;
     size_t id = new_node(NODE_IF);
@@ -164,6 +183,7 @@ size_t ScriptParser::parse_if(bool in_group) {
     return id;
 }
 
+// condition THEN, after IFF and ELSEIFF
 bool ScriptParser::parse_iff_condition(Condition* condition) {
     skip_blanks();
     std::u16string message;
@@ -173,8 +193,8 @@ bool ScriptParser::parse_iff_condition(Condition* condition) {
     return checked_condition(*condition);
 }
 
-// IFF condition THEN ... [ELSEIFF condition THEN ...] [ELSE ...] ENDIFF; what follows
-// THEN or ELSE on its line is the branch's first line.
+// iff: IFF condition THEN block { ELSEIFF condition THEN block } [ ELSE block ] ENDIFF.
+// What follows THEN or ELSE on its line is the branch's first line.
 size_t ScriptParser::parse_iff() {
     int opened = int(li + 1);
     size_t id = new_node(NODE_IFF);
@@ -206,6 +226,7 @@ size_t ScriptParser::parse_iff() {
     return id;
 }
 
+// do: DO do-head end-of-line block ENDDO
 size_t ScriptParser::parse_do() {
     int opened = int(li + 1);
     size_t id = new_node(NODE_DO);

@@ -29,7 +29,7 @@ std::u16string text_after_words(const std::u16string& s, size_t n) {
     return s.substr(i);
 }
 
-// "var = start TO end [BY step]", the blanks around '=' optional.
+// VAR = START TO END [ BY STEP ], the blanks around '=' optional.
 bool parse_range(const std::vector<std::u16string>& written, DoHead* head) {
     // The words again with '=' standing alone.
     std::vector<std::u16string> w;
@@ -57,6 +57,8 @@ bool parse_range(const std::vector<std::u16string>& written, DoHead* head) {
 
 }  // namespace
 
+// do-head: N | FOREVER | ( WHILE | UNTIL ) condition | VAR IN [ /L ] WORDS
+//        | VAR = START TO END [ BY STEP ]
 bool ScriptParser::parse_do_head(DoHead* head) {
     std::u16string text = line().substr(pos);
     std::vector<std::u16string> w = words_of(text, true);
@@ -99,8 +101,8 @@ bool ScriptParser::parse_do_head(DoHead* head) {
     return true;
 }
 
-// A command up to the '&' that ends it, a group's ')' (in a one-line group), or the line's
-// end. Quotes and a function's brackets hold what would be syntax; '^' takes the next
+// simple: { text | redirection }, up to the '&' that ends it, a one-line group's ')' or the
+// line's end. Quotes and a function's brackets hold what would be syntax; '^' takes the next
 // character as it stands.
 size_t ScriptParser::parse_simple(bool in_group) {
     size_t id = new_node(NODE_COMMAND);
@@ -165,7 +167,8 @@ size_t ScriptParser::parse_simple(bool in_group) {
     return id;
 }
 
-// >, >>, 2>, 2>>, >& (both streams), 2>&1 and 1>&2, then the file's name.
+// redirection: [ '2' ] ( '>' | '>>' ) ( '&' OTHER-STREAM | [ '&' ] FILE ): >, >>, 2>, 2>>,
+// >& (both streams) and a file's name, or 2>&1 and >&2.
 bool ScriptParser::parse_redirection(Node& command) {
     const std::u16string& s = line();
     int stream = 1;
