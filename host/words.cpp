@@ -52,53 +52,8 @@ void split_word(const std::u16string& s, std::u16string* word, std::u16string* r
     rest->assign(s, e, std::u16string::npos);
 }
 
-size_t word_end(const std::u16string& s, size_t from, bool brackets) {
-    int depth = 0;
-    bool quoted = false;
-    size_t i = from;
-    for (; i < s.size(); ++i) {
-        char16_t c = s[i];
-        if (c == u'"') quoted = !quoted;
-        else if (quoted) continue;
-        else if (brackets && c == u'[') ++depth;
-        else if (brackets && c == u']' && depth > 0) --depth;
-        else if (depth == 0 && text_is_space(c)) break;
-    }
-    return i;
-}
-
-std::vector<std::u16string> words_of(const std::u16string& s, bool brackets) {
-    std::vector<std::u16string> words;
-    size_t i = 0;
-    for (;;) {
-        skip_blanks(s, &i);
-        if (i == s.size()) return words;
-        size_t end = word_end(s, i, brackets);
-        words.push_back(s.substr(i, end - i));
-        i = end;
-    }
-}
-
 std::u16string unquoted(const std::u16string& s) {
     return s.size() >= 2 && s.front() == u'"' && s.back() == u'"' ? s.substr(1, s.size() - 2) : s;
-}
-
-std::vector<std::u16string> split_commas(const std::u16string& s) {
-    std::vector<std::u16string> out;
-    std::u16string piece;
-    bool quoted = false;
-    for (char16_t c : s) {
-        if (c == u'"') quoted = !quoted;
-        if (c == u',' && !quoted) {
-            out.push_back(piece);
-            piece.clear();
-        } else {
-            piece += c;
-        }
-    }
-    out.push_back(piece);
-    for (std::u16string& p : out) p = unquoted(trim(p));
-    return out;
 }
 
 bool parse_number(const std::u16string& s, int64_t* value) {

@@ -10,6 +10,7 @@
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"
+#include "host/scan.h"
 #include "host/system.h"
 #include "host/words.h"
 #include "platform/platform.h"
@@ -173,7 +174,7 @@ bool take_del_switch(const std::u16string& word, DelLine* del) {
 
 // written: as the file holds it, where a word with something to expand is a name to come.
 bool read_del(const std::u16string& text, bool written, DelLine* del) {
-    for (const std::u16string& word : words_of(text, false)) {
+    for (const std::u16string& word : scan_words(text, written ? SCAN_WRITTEN : SCAN_EXPANDED)) {
         if (written && has_expansion(word)) {
             del->names.push_back(word);
         } else if (is_del_switch(word)) {
@@ -281,14 +282,14 @@ std::u16string check_label(const std::u16string& written) {
 }
 
 std::u16string check_call(const std::u16string& written) {
-    std::vector<std::u16string> words = words_of(written, false);
+    std::vector<std::u16string> words = scan_words(written, SCAN_WRITTEN);
     if (words.empty()) return MSG_MISSING_FILE;
     return has_expansion(words[0]) ? u"" : call_target_refused(words[0]);
 }
 
 // ENDLOCAL's names, each a variable whose value is carried out.
 std::u16string check_endlocal(const std::u16string& written) {
-    for (const std::u16string& word : words_of(written, false))
+    for (const std::u16string& word : scan_words(written, SCAN_WRITTEN))
         if (!has_expansion(word) && !is_variable_name(word)) return text_of(MSG_UNEXPECTED_TEXT, word);
     return u"";
 }

@@ -4,6 +4,7 @@
 #include "host/batch/stop.h"
 #include "host/messages.h"
 #include "host/output.h"
+#include "host/scan.h"
 #include "host/system.h"
 #include "host/words.h"
 #include "platform/platform.h"
@@ -51,36 +52,26 @@ bool at_operator(const std::u16string& s, size_t k) {
 }
 
 // An operand as written: a quoted text (its quotes kept: the shell compares them too) or a
-// word; a function's brackets may hold blanks. A bracket that opens no reference is text, as
-// @IF's operands, already expanded, hold brackets of values.
+// word, in which quotes are text; a function's brackets may hold blanks. A bracket that opens
+// no reference is text, as @IF's operands, already expanded, hold brackets of values.
 bool scan_operand(const std::u16string& s, size_t* i, std::u16string* operand, std::u16string* message) {
     size_t start = *i, k = *i;
-    int depth = 0;
-    bool quoted = k < s.size() && s[k] == u'"';
-    if (quoted) ++k;
-    for (; k < s.size(); ++k) {
-        char16_t c = s[k];
-        if (c == u'[' && (depth > 0 || opens_reference(s, k))) ++depth;
-        else if (c == u']' && depth > 0) --depth;
-        else if (depth > 0) continue;
-        else if (quoted && c == u'"') {
-            ++k;
-            break;
-        } else if (!quoted && (text_is_space(c) || at_operator(s, k))) {
-            break;
-        }
+    if (k < s.size() && s[k] == u'"') {
+        ScanUnit quoted = scan_unit(s, k, SCAN_WRITTEN);
+        *operand = s.substr(start, quoted.end - start);
+        *i = quoted.end;
+        return quoted.closed || (*message = text_of(MSG_UNCLOSED_QUOTE, operand->substr(0, QUOTE_MAX)), false);
+    }
+    const ScanRules word = {false, true, false};
+    bool closed = true;
+    while (closed && k < s.size() && !text_is_space(s[k]) && !at_operator(s, k)) {
+        ScanUnit unit = scan_unit(s, k, word);
+        closed = unit.closed;
+        k = unit.end;
     }
     *operand = s.substr(start, k - start);
-    if (quoted && (operand->size() < 2 || operand->back() != u'"' || depth > 0)) {
-        *message = text_of(MSG_UNCLOSED_QUOTE, operand->substr(0, QUOTE_MAX));
-        return false;
-    }
-    if (depth > 0) {
-        *message = text_of(MSG_UNCLOSED_BRACKET, operand->substr(0, QUOTE_MAX));
-        return false;
-    }
     *i = k;
-    return true;
+    return closed || (*message = text_of(MSG_UNCLOSED_BRACKET, operand->substr(0, QUOTE_MAX)), false);
 }
 
 bool read_test(const std::u16string& s, size_t* i, Test* t, std::u16string* message) {
@@ -109,14 +100,22 @@ bool read_test(const std::u16string& s, size_t* i, Test* t, std::u16string* mess
     return true;
 }
 
+bool quote_left_open(const std::u16string& s, size_t from) {
+    for (size_t k = from; k < s.size();) {
+        ScanUnit unit = scan_unit(s, k, SCAN_WRITTEN);
+        if (unit.kind == UNIT_QUOTE && !unit.closed) return true;
+        k = unit.end;
+    }
+    return false;
+}
+
 // A test that fits no form where a quote is left open is told as the quote: the quotes
 // paired from the left end in the wrong places ("if "abc == "abc" ...").
 bool parse_test(const std::u16string& s, size_t* i, Test* t, std::u16string* message) {
     size_t start = *i;
     if (read_test(s, i, t, message)) return true;
-    size_t quotes = 0;
-    for (size_t k = start; k < s.size(); ++k) quotes += s[k] == u'"';
-    if (*message == MSG_IF_SYNTAX && quotes % 2 == 1) *message = text_of(MSG_UNCLOSED_QUOTE, quoted_part(s, start));
+    if (*message == MSG_IF_SYNTAX && quote_left_open(s, start))
+        *message = text_of(MSG_UNCLOSED_QUOTE, quoted_part(s, start));
     return false;
 }
 
@@ -186,22 +185,6 @@ TestOutcome test_all(const Condition& condition, bool expanded, std::u16string* 
     return result ? TEST_TRUE : TEST_FALSE;
 }
 
-// The commas that part @IF's arguments: outside quotes and references' brackets.
-std::vector<std::u16string> split_top_commas(const std::u16string& s, size_t most) {
-    std::vector<std::u16string> parts(1);
-    bool quoted = false;
-    int depth = 0;
-    for (size_t k = 0; k < s.size(); ++k) {
-        char16_t c = s[k];
-        if (c == u'"') quoted = !quoted;
-        else if (!quoted && c == u'[' && (depth > 0 || opens_reference(s, k))) ++depth;
-        else if (!quoted && c == u']' && depth > 0) --depth;
-        if (c == u',' && !quoted && depth == 0 && parts.size() < most) parts.emplace_back();
-        else parts.back() += c;
-    }
-    return parts;
-}
-
 }  // namespace
 
 bool parse_condition(const std::u16string& s, size_t* i, Condition* condition, std::u16string* message) {
@@ -236,7 +219,7 @@ TestOutcome test_condition(const Condition& condition) {
 }
 
 FunctionOutcome function_if(const std::u16string& args, std::u16string* result) {
-    std::vector<std::u16string> parts = split_top_commas(args, 3);
+    std::vector<std::u16string> parts = scan_commas(args, SCAN_WRITTEN, 3);
     Condition condition;
     std::u16string message;
     size_t i = 0;

@@ -114,13 +114,6 @@ bool expand_text(const std::u16string& in, std::u16string* out) {
     return true;
 }
 
-bool opens_reference(const std::u16string& s, size_t bracket) {
-    size_t k = bracket;
-    while (k > 0 && shell_is_name_char(s[k - 1])) --k;
-    if (k == bracket) return k > 0 && s[k - 1] == u'%';
-    return k >= 2 && s[k - 1] == u'@' && s[k - 2] == u'%';
-}
-
 bool variable_value(const std::u16string& name, std::u16string* value) {
     static char16_t text[SHELL_EXPAND_MAX + 1];
     sys_set_last_error(0);

@@ -5,9 +5,6 @@
 
 // Whether a text holds anything expansion would change: until the run, its value is unknown.
 inline bool has_expansion(const std::u16string& s) { return s.find(u'%') != std::u16string::npos; }
-// Whether the '[' at bracket opens a reference, %[NAME] or %@NAME[...], rather than
-// standing as text.
-bool opens_reference(const std::u16string& s, size_t bracket);
 // The value of an environment variable as expansion would give it: false when it is not set,
 // or too long for any line to hold.
 bool variable_value(const std::u16string& name, std::u16string* value);

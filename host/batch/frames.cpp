@@ -15,6 +15,7 @@
 #include "host/batch/walk.h"
 #include "host/messages.h"
 #include "host/output.h"
+#include "host/scan.h"
 #include "host/system.h"
 #include "host/words.h"
 #include "platform/platform.h"
@@ -128,7 +129,7 @@ int command_gosub(const std::u16string&, const std::u16string& rest) {
     if (!l || !nesting_allowed()) return 1;
     Frame& f = frame();
     const std::vector<std::u16string>& params = f.script.nodes[l->node].parameters;
-    std::vector<std::u16string> args = words_of(args_text, false);
+    std::vector<std::u16string> args = scan_words(args_text, SCAN_EXPANDED);
     std::vector<SavedVariable> saved;
     for (size_t k = 0; k < params.size(); ++k) {
         saved.push_back(save_variable(params[k]));
@@ -169,7 +170,7 @@ int command_return(const std::u16string&, const std::u16string& rest) {
 }
 
 int command_call(const std::u16string&, const std::u16string& rest) {
-    std::vector<std::u16string> words = words_of(rest, false);
+    std::vector<std::u16string> words = scan_words(rest, SCAN_EXPANDED);
     if (words.empty()) {
         stop_run(text_of(MSG_MISSING_NAME, u"call"));
         return 1;

@@ -4,6 +4,7 @@
 #include "host/batch/conditions.h"
 #include "host/batch/expand.h"
 #include "host/batch/text_functions.h"
+#include "host/scan.h"
 #include "host/batch/shell_files.h"
 #include "host/words.h"
 #include "shell/shell_host.h"
@@ -58,35 +59,10 @@ const HostFunction* host_functions(size_t* count) {
     return functions;
 }
 
-namespace {
-// Where a written part of a value, %NAME:~START,LENGTH% or %NAME:OLD=NEW%, that starts at
-// percent ends (its closing '%'), or npos: its comma is its own.
-size_t value_part_end(const std::u16string& s, size_t percent) {
-    size_t k = percent + 1;
-    while (k < s.size() && shell_is_name_char(s[k])) ++k;
-    if (k == percent + 1 || k == s.size() || s[k] != u':') return std::u16string::npos;
-    return s.find(u'%', k + 1);
-}
-}  // namespace
-
 std::vector<std::u16string> call_arguments(const std::u16string& args, bool written) {
-    std::vector<std::u16string> out(1);
-    bool quoted = false;
-    int depth = 0;  // the brackets of references, as written: their commas are their own
-    for (size_t k = 0; k < args.size(); ++k) {
-        char16_t c = args[k];
-        size_t part_end = written && c == u'%' ? value_part_end(args, k) : std::u16string::npos;
-        if (part_end != std::u16string::npos) {
-            out.back().append(args, k, part_end + 1 - k);
-            k = part_end;
-            continue;
-        }
-        if (written && c == u'[' && (depth > 0 || opens_reference(args, k))) ++depth;
-        else if (c == u']' && depth > 0) --depth;
-        else if (c == u'"' && depth == 0) quoted = !quoted;
-        if (c == u',' && !quoted && depth == 0) out.emplace_back();
-        else out.back() += c;
-    }
+    // As written, a reference's commas and a value's part's are their own.
+    const ScanRules as_written = {true, true, true};
+    std::vector<std::u16string> out = scan_commas(args, written ? as_written : SCAN_EXPANDED, SIZE_MAX);
     for (std::u16string& a : out) a = unquoted(trim(a));
     return out;
 }

@@ -11,6 +11,7 @@
 #include "host/batch/walk.h"
 #include "host/messages.h"
 #include "host/output.h"
+#include "host/scan.h"
 #include "host/system.h"
 #include "host/words.h"
 #include "platform/platform.h"
@@ -72,7 +73,7 @@ int command_endlocal(const std::u16string&, const std::u16string& rest) {
     }
     // The named variables leave with their values, set or unset.
     std::vector<SavedVariable> kept;
-    for (const std::u16string& name : words_of(rest, false)) {
+    for (const std::u16string& name : scan_words(rest, SCAN_EXPANDED)) {
         if (!is_variable_name(name)) {
             stop_run(text_of(MSG_UNEXPECTED_TEXT, name));
             return 1;

@@ -10,6 +10,7 @@
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"
+#include "host/scan.h"
 #include "host/words.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
@@ -23,7 +24,7 @@ std::u16string text_after_words(const std::u16string& s, size_t n) {
     size_t i = 0;
     for (size_t k = 0; k < n; ++k) {
         skip_blanks(s, &i);
-        i = word_end(s, i, true);
+        i = scan_word_end(s, i, SCAN_WRITTEN);
     }
     skip_blanks(s, &i);
     return s.substr(i);
@@ -61,7 +62,7 @@ bool parse_range(const std::vector<std::u16string>& written, DoHead* head) {
 //        | VAR = START TO END [ BY STEP ]
 bool ScriptParser::parse_do_head(DoHead* head) {
     std::u16string text = line().substr(pos);
-    std::vector<std::u16string> w = words_of(text, true);
+    std::vector<std::u16string> w = scan_words(text, SCAN_WRITTEN);
     std::u16string refused = text_of(MSG_DO_FORM, trim(text));
     if (w.empty()) return fail(refused);
     bool fits = true;
@@ -108,18 +109,15 @@ size_t ScriptParser::parse_simple(bool in_group) {
     size_t id = new_node(NODE_COMMAND);
     const std::u16string& s = line();
     std::u16string text;
-    bool quoted = false;
-    int brackets = 0, parens = 0;
+    int parens = 0;
     while (pos < s.size() && !failed) {
-        char16_t c = s[pos];
-        if (quoted || brackets > 0) {
-            if (quoted && c == u'"') quoted = false;
-            else if (brackets > 0 && c == u'[') ++brackets;
-            else if (brackets > 0 && c == u']') --brackets;
-            text += c;
-            ++pos;
+        ScanUnit unit = scan_unit(s, pos, SCAN_WRITTEN);
+        if (unit.kind != UNIT_CHAR) {
+            text.append(s, pos, unit.end - pos);
+            pos = unit.end;
             continue;
         }
+        char16_t c = s[pos];
         if (c == u'^' && pos + 1 < s.size()) {
             text += s[pos + 1];
             pos += 2;
@@ -136,25 +134,6 @@ size_t ScriptParser::parse_simple(bool in_group) {
         }
         if (in_group && c == u')' && parens-- == 0) break;
         if (in_group && c == u'(') ++parens;
-        if (c == u'"') quoted = true;
-        if (c == u'%' && pos + 1 < s.size()) {
-            // A reference's brackets: %[NAME] and %@NAME[...]; "%%" is a plain '%'.
-            size_t k = pos + 1;
-            if (s[k] == u'%') {
-                text += u"%%";
-                pos += 2;
-                continue;
-            }
-            if (s[k] == u'@')
-                while (++k < s.size() && shell_is_name_char(s[k])) {
-                }
-            if (k < s.size() && s[k] == u'[') {
-                text.append(s, pos, k + 1 - pos);
-                pos = k + 1;
-                brackets = 1;
-                continue;
-            }
-        }
         text += c;
         ++pos;
     }
@@ -192,11 +171,7 @@ bool ScriptParser::parse_redirection(Node& command) {
     }
     skip_blanks();
     size_t start = pos;
-    bool quoted = false;
-    while (pos < s.size() && (quoted || !is_word_end(s[pos]))) {
-        if (s[pos] == u'"') quoted = !quoted;
-        ++pos;
-    }
+    pos = scan_word_end(s, pos, SCAN_WRITTEN, is_word_end);
     std::u16string target = s.substr(start, pos - start);
     if (target.size() >= 2 && target.front() == u'"' && target.back() == u'"')
         target = target.substr(1, target.size() - 2);

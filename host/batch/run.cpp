@@ -16,6 +16,7 @@
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"
+#include "host/scan.h"
 #include "host/system.h"
 #include "host/words.h"
 #include "platform/platform.h"
@@ -267,7 +268,7 @@ Flow run_range(const DoHead& h, size_t body) {
 Flow run_list(const DoHead& h, size_t body) {
     std::u16string text;
     if (!head_expanded(h.first, &text)) return FLOW_STOP;
-    std::vector<std::u16string> items = words_of(text, false);
+    std::vector<std::u16string> items = scan_words(text, SCAN_EXPANDED);
     if (h.form == DO_FILES) {
         std::vector<std::u16string> files;
         for (const std::u16string& w : items) matching_files(unquoted(w), &files);

@@ -7,6 +7,7 @@
 
 #include "host/messages.h"
 #include "host/output.h"
+#include "host/scan.h"
 #include "host/words.h"
 #include "platform/platform.h"
 #include "takecmd/takecmd.h"
@@ -31,14 +32,10 @@ FunctionOutcome stop(const std::u16string& message, std::u16string* result) {
 // The first count fields before commas, trimmed, and the text after them untouched; false
 // when there are fewer commas.
 bool split_leading(const std::u16string& args, size_t count, std::u16string* fields, std::u16string* rest) {
-    size_t from = 0;
-    for (size_t i = 0; i < count; ++i) {
-        size_t comma = args.find(u',', from);
-        if (comma == std::u16string::npos) return false;
-        fields[i] = trim(args.substr(from, comma - from));
-        from = comma + 1;
-    }
-    *rest = args.substr(from);
+    std::vector<std::u16string> parts = scan_commas(args, SCAN_EXPANDED, count + 1);
+    if (parts.size() <= count) return false;
+    for (size_t i = 0; i < count; ++i) fields[i] = trim(parts[i]);
+    *rest = parts[count];
     return true;
 }
 
