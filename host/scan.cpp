@@ -28,7 +28,11 @@ ScanUnit at_percent(const std::u16string& s, size_t percent, const ScanRules& ru
         size_t bracket = name_end(s, k + 1);
         if (bracket > k + 1 && bracket < s.size() && s[bracket] == u'[') return reference(s, bracket);
     }
-    if (rules.references && k < s.size() && s[k] == u'[') return reference(s, k);
+    if (rules.references && k < s.size() && s[k] == u'[') {  // a name, to its first ']'
+        size_t close = s.find(u']', k + 1);
+        if (close == std::u16string::npos) return ScanUnit{UNIT_REFERENCE, s.size(), false};
+        return ScanUnit{UNIT_REFERENCE, close + 1, true};
+    }
     if (rules.value_parts) {
         size_t colon = name_end(s, k);
         size_t close =

@@ -2,9 +2,9 @@
 // it is no syntax. Every part of the language that parts a text into commands, words,
 // operands or arguments steps through it here, a unit at a time:
 //   a quote         up to the next quote, or to the end when it is left open;
-//   a reference     %[NAME] or %@NAME[...], in a text as written, up to the bracket that
-//                   closes it: brackets counted and quotes taken as text, as the shell's
-//                   expander takes them (shell/expand.cpp), inside a quote too;
+//   a reference     in a text as written, inside a quote too, as the shell's expander
+//                   reads it (shell/expand.cpp): %[NAME] up to its first ']', %@NAME[...]
+//                   up to the bracket that closes it, brackets counted and quotes text;
 //   a value's part  %NAME:~START,LENGTH% or %NAME:OLD=NEW%, to its closing '%', where the
 //                   commas of a function's arguments are counted;
 //   "%%"            a plain '%' in a text as written, which opens nothing;

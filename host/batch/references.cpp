@@ -6,6 +6,7 @@
 #include "host/messages.h"
 #include "host/output.h"
 #include "host/plugin_link.h"
+#include "host/scan.h"
 #include "host/words.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
@@ -21,16 +22,6 @@ struct FunctionScan {
     bool fail(const std::u16string& m) {
         message = m;
         return false;
-    }
-
-    // The ']' that closes the bracket opened just before from, or npos.
-    static size_t closing_bracket(const std::u16string& s, size_t from) {
-        int nest = 1;
-        for (size_t k = from; k < s.size(); ++k) {
-            if (s[k] == u'[') ++nest;
-            else if (s[k] == u']' && --nest == 0) return k;
-        }
-        return std::u16string::npos;
     }
 
     // A pure call with nothing to expand is run as the run would run it: its stop, if any,
@@ -51,8 +42,9 @@ struct FunctionScan {
             return true;
         }
         if (depth >= SHELL_FUNCTION_NESTING_MAX) return fail(text_of(MSG_TOO_DEEP, quoted_part(s, percent)));
-        size_t close = closing_bracket(s, k + 1);
-        if (close == std::u16string::npos) return fail(text_of(MSG_UNCLOSED_BRACKET, quoted_part(s, percent)));
+        ScanUnit call = scan_unit(s, percent, SCAN_WRITTEN);
+        if (!call.closed) return fail(text_of(MSG_UNCLOSED_BRACKET, quoted_part(s, percent)));
+        size_t close = call.end - 1;
         std::u16string args = s.substr(k + 1, close - k - 1);
         const HostFunction* f = host_function(name);
         if (!f && !plugin_has_function(name)) return fail(text_of(MSG_UNKNOWN_FUNCTION, name));
@@ -93,9 +85,9 @@ struct FunctionScan {
                 if (!taken) return fail(text_of(MSG_PATH_MODIFIER, quoted_part(s, i)));
                 i += n > 0 ? n : 1;
             } else if (s[i + 1] == u'[') {
-                size_t close = s.find(u']', i + 2);
-                if (close == std::u16string::npos) return fail(text_of(MSG_UNCLOSED_BRACKET, quoted_part(s, i)));
-                i = close + 1;
+                ScanUnit name = scan_unit(s, i, SCAN_WRITTEN);
+                if (!name.closed) return fail(text_of(MSG_UNCLOSED_BRACKET, quoted_part(s, i)));
+                i = name.end;
             } else {
                 ++i;
             }

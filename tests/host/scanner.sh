@@ -18,6 +18,7 @@ rows=(
   'echo a ^& b ^> c¦a & b > c'
   'echo "abc & echo b¦"abc & echo b'
   'echo 100%% & echo x¦100%\nx'
+  'echo %[a[b] & echo c¦\nc'
   '(echo a & echo b)¦a\nb'
   '(echo "(x)")¦"(x)"'
   '(echo %@len[a)b])¦3'
