@@ -61,6 +61,49 @@ ScanUnit scan_unit(const std::u16string& s, size_t i, const ScanRules& rules) {
     return ScanUnit{UNIT_CHAR, i + 1, true};
 }
 
+namespace {
+
+// After [2]> at i: '>' once more, then '&' and the other stream, or '&' alone.
+ScanOperator redirection(const std::u16string& s, size_t i, int stream) {
+    ScanOperator r{OPERATOR_REDIRECT, i, stream, false, false, 0};
+    r.append = r.end < s.size() && s[r.end] == u'>';
+    if (r.append) ++r.end;
+    if (r.end == s.size() || s[r.end] != u'&') return r;
+    ++r.end;
+    char16_t other = stream == 2 ? u'1' : u'2';
+    if (!r.append && r.end < s.size() && s[r.end] == other) {
+        ++r.end;
+        r.to_stream = 3 - stream;
+    } else {
+        r.both = true;
+    }
+    return r;
+}
+
+}  // namespace
+
+ScanOperator scan_operator(const std::u16string& s, size_t i, bool word_start) {
+    ScanOperator op{OPERATOR_NONE, i + 1, 0, false, false, 0};
+    bool last = i + 1 == s.size();
+    char16_t next = last ? 0 : s[i + 1];
+    switch (s[i]) {
+    case u'^':
+        if (!last) op = ScanOperator{OPERATOR_ESCAPE, i + 2, 0, false, false, 0};
+        break;
+    case u'&': op.kind = next == u'&' ? OPERATOR_AND_AND : OPERATOR_AND; break;
+    case u'|': op.kind = OPERATOR_PIPE; break;
+    case u'<': op.kind = OPERATOR_INPUT; break;
+    case u'(': op.kind = OPERATOR_OPEN; break;
+    case u')': op.kind = OPERATOR_CLOSE; break;
+    case u'>': op = redirection(s, i + 1, 1); break;
+    case u'2':
+        if (word_start && !last && next == u'>') op = redirection(s, i + 2, 2);
+        break;
+    default: break;
+    }
+    return op;
+}
+
 size_t scan_word_end(const std::u16string& s, size_t from, const ScanRules& rules, bool (*ends)(char16_t)) {
     size_t i = from;
     while (i < s.size() && !text_is_space(s[i]) && !(ends && ends(s[i]))) i = scan_unit(s, i, rules).end;

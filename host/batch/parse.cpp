@@ -105,7 +105,8 @@ size_t ScriptParser::parse_list(bool in_group) {
         items.push_back(item);
         skip_blanks();
         if (at() != u'&') break;
-        if (pos + 1 < line().size() && line()[pos + 1] == u'&') return fail(text_of(MSG_NOT_TAKEN, u"&&")), item;
+        if (scan_operator(line(), pos, false).kind == OPERATOR_AND_AND)
+            return fail(text_of(MSG_NOT_TAKEN, u"&&")), item;
         ++pos;
     }
     if (items.size() == 1) return items[0];

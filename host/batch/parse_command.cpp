@@ -117,25 +117,18 @@ size_t ScriptParser::parse_simple(bool in_group) {
             pos = unit.end;
             continue;
         }
-        char16_t c = s[pos];
-        if (c == u'^' && pos + 1 < s.size()) {
-            text += s[pos + 1];
-            pos += 2;
+        ScanOperator op = scan_operator(s, pos, text.empty() || text_is_space(text.back()));
+        if (op.kind == OPERATOR_AND || op.kind == OPERATOR_AND_AND) break;
+        if (op.kind == OPERATOR_PIPE) return fail(text_of(MSG_NOT_TAKEN, u"| (a pipe)")), id;
+        if (op.kind == OPERATOR_INPUT) return fail(text_of(MSG_NOT_TAKEN, u"< (input redirection)")), id;
+        if (op.kind == OPERATOR_REDIRECT) {
+            if (!parse_redirection(op, node(id))) return id;
             continue;
         }
-        if (c == u'&') break;
-        if (c == u'|') return fail(text_of(MSG_NOT_TAKEN, u"| (a pipe)")), id;
-        if (c == u'<') return fail(text_of(MSG_NOT_TAKEN, u"< (input redirection)")), id;
-        bool stream_two =
-            c == u'2' && pos + 1 < s.size() && s[pos + 1] == u'>' && (text.empty() || text_is_space(text.back()));
-        if (c == u'>' || stream_two) {
-            if (!parse_redirection(node(id))) return id;
-            continue;
-        }
-        if (in_group && c == u')' && parens-- == 0) break;
-        if (in_group && c == u'(') ++parens;
-        text += c;
-        ++pos;
+        if (in_group && op.kind == OPERATOR_CLOSE && parens-- == 0) break;
+        if (in_group && op.kind == OPERATOR_OPEN) ++parens;
+        text += s[op.end - 1];  // the character, or the one an escape takes
+        pos = op.end;
     }
     if (failed) return id;
     // Blanks before a separator or a redirection are not the command's.
@@ -147,29 +140,15 @@ size_t ScriptParser::parse_simple(bool in_group) {
 }
 
 // redirection: [ '2' ] ( '>' | '>>' ) ( '&' OTHER-STREAM | [ '&' ] FILE ): >, >>, 2>, 2>>,
-// >& (both streams) and a file's name, or 2>&1 and >&2.
-bool ScriptParser::parse_redirection(Node& command) {
-    const std::u16string& s = line();
-    int stream = 1;
-    if (s[pos] == u'2') {
-        stream = 2;
-        ++pos;
-    }
-    ++pos;
-    bool append = pos < s.size() && s[pos] == u'>';
-    if (append) ++pos;
-    bool both = false;
-    if (pos < s.size() && s[pos] == u'&') {
-        ++pos;
-        char16_t other = stream == 2 ? u'1' : u'2';
-        if (!append && pos < s.size() && s[pos] == other) {
-            ++pos;
-            command.redirections.push_back(Redirection{stream, false, 3 - stream, u""});
-            return true;
-        }
-        both = true;
+// >& (both streams) and a file's name, or 2>&1 and >&2. The operator is read; the name follows.
+bool ScriptParser::parse_redirection(const ScanOperator& op, Node& command) {
+    pos = op.end;
+    if (op.to_stream) {
+        command.redirections.push_back(Redirection{op.stream, false, op.to_stream, u""});
+        return true;
     }
     skip_blanks();
+    const std::u16string& s = line();
     size_t start = pos;
     pos = scan_word_end(s, pos, SCAN_WRITTEN, is_word_end);
     std::u16string target = s.substr(start, pos - start);
@@ -177,8 +156,8 @@ bool ScriptParser::parse_redirection(Node& command) {
         target = target.substr(1, target.size() - 2);
     if (target.empty()) return fail(MSG_MISSING_REDIRECT_FILE);
     if (!checked_text(target)) return false;
-    command.redirections.push_back(Redirection{both ? 1 : stream, append, 0, target});
-    if (both) command.redirections.push_back(Redirection{2, false, 1, u""});
+    command.redirections.push_back(Redirection{op.both ? 1 : op.stream, op.append, 0, target});
+    if (op.both) command.redirections.push_back(Redirection{2, false, 1, u""});
     return true;
 }
 

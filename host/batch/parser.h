@@ -12,6 +12,7 @@
 #include "host/batch/script.h"
 #include "host/messages.h"
 #include "host/output.h"
+#include "host/scan.h"
 #include "host/words.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
@@ -132,6 +133,6 @@ struct ScriptParser {
     size_t parse_do();
     bool parse_do_head(DoHead* head);
     size_t parse_simple(bool in_group);
-    bool parse_redirection(Node& command);
+    bool parse_redirection(const ScanOperator& op, Node& command);
     bool check_command(size_t id);
 };

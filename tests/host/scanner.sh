@@ -33,6 +33,8 @@ rows=(
   'do i = 1 to %@eval[1 + 1]\necho %i\nenddo¦1\n2'
   'do w in /L "a b" c\necho [%w]\nenddo¦["a b"]\n[c]'
   'echo x> "o u t.txt"\necho %@filesize["o u t.txt"]¦3'
+  'echo x2> f\necho %@filesize[f]¦4'
+  'echo a 2>&1 & echo b ^| c¦a\nb | c'
   'echo %@left[2,a,b]¦a,'
   'echo %@left[2,"a,b"]¦"a'
 )
