@@ -83,24 +83,6 @@ std::u16string unquoted(const std::u16string& s) {
     return s.size() >= 2 && s.front() == u'"' && s.back() == u'"' ? s.substr(1, s.size() - 2) : s;
 }
 
-std::vector<std::u16string> split_commas(const std::u16string& s) {
-    std::vector<std::u16string> out;
-    std::u16string piece;
-    bool quoted = false;
-    for (char16_t c : s) {
-        if (c == u'"') quoted = !quoted;
-        if (c == u',' && !quoted) {
-            out.push_back(piece);
-            piece.clear();
-        } else {
-            piece += c;
-        }
-    }
-    out.push_back(piece);
-    for (std::u16string& p : out) p = unquoted(trim(p));
-    return out;
-}
-
 bool parse_number(const std::u16string& s, int64_t* value) {
     int64_t v;
     if (ParseInteger64(s.c_str(), &v, nullptr) == PARSE_OK) {

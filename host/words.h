@@ -26,8 +26,6 @@ std::vector<std::u16string> words_of(const std::u16string& s, bool brackets);
 std::u16string unquoted(const std::u16string& s);
 // Whether a name holds a wildcard, '*' or '?'.
 inline bool has_wildcard(const std::u16string& s) { return s.find_first_of(u"*?") != std::u16string::npos; }
-// Splits at commas outside double quotes; each piece trimmed, one pair of enclosing quotes removed.
-std::vector<std::u16string> split_commas(const std::u16string& s);
 // A whole signed number in the plug-in's number syntax (decimal, 0x hexadecimal, 0o octal),
 // which the host also takes with a sign before 0x and 0o; within the signed 64-bit range.
 bool parse_number(const std::u16string& s, int64_t* value);
