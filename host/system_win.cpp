@@ -26,11 +26,51 @@ const DWORD INTERRUPT_STEP_MS = 20;
 
 bool interrupt_pending() { return InterlockedCompareExchange(&interrupt_noted, 0, 0) != 0; }
 
+// The console input a read of standard input waits on, null between reads; the lock keeps
+// the handler from ending a read that starts after the one Ctrl-C was meant for.
+SRWLOCK console_read_lock = SRWLOCK_INIT;
+HANDLE console_reading = nullptr;
+
+void set_console_reading(HANDLE in) {
+    AcquireSRWLockExclusive(&console_read_lock);
+    console_reading = in;
+    ReleaseSRWLockExclusive(&console_read_lock);
+}
+
+// Windows ends a console read at Ctrl-C by itself; Wine's console goes on waiting, and the
+// prompt would show nothing and charge the interrupt to the next line typed. An Enter put
+// into the console's input ends the read, and the caller drops the line it ends. No key
+// of a keyboard has scan code 0, which tells this Enter from a typed one.
+void end_console_read() {
+    AcquireSRWLockExclusive(&console_read_lock);
+    if (console_reading && interrupt_pending()) {
+        INPUT_RECORD enter = {};
+        enter.EventType = KEY_EVENT;
+        enter.Event.KeyEvent.bKeyDown = TRUE;
+        enter.Event.KeyEvent.wRepeatCount = 1;
+        enter.Event.KeyEvent.wVirtualKeyCode = VK_RETURN;
+        enter.Event.KeyEvent.uChar.UnicodeChar = L'\r';
+        DWORD put;
+        WriteConsoleInputW(console_reading, &enter, 1, &put);
+    }
+    ReleaseSRWLockExclusive(&console_read_lock);
+}
+
+// Where the read had ended before the Enter went in, it would end the next read: taken out.
+void drop_put_enter(HANDLE in) {
+    INPUT_RECORD first;
+    DWORD n = 0;
+    if (!PeekConsoleInputW(in, &first, 1, &n) || n != 1 || first.EventType != KEY_EVENT) return;
+    const KEY_EVENT_RECORD& key = first.Event.KeyEvent;
+    if (key.wVirtualKeyCode == VK_RETURN && key.wVirtualScanCode == 0) ReadConsoleInputW(in, &first, 1, &n);
+}
+
 // Runs on a thread of its own. A run between commands takes the note within moments; one
 // blocked in a read never does, and ends here.
 BOOL WINAPI on_console_event(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
     InterlockedExchange(&interrupt_noted, 1);
+    end_console_read();
     for (DWORD waited = 0; waited < INTERRUPT_GRACE_MS; waited += INTERRUPT_STEP_MS) {
         if (!interrupt_pending()) return TRUE;
         Sleep(INTERRUPT_STEP_MS);
@@ -43,6 +83,28 @@ BOOL WINAPI on_console_event(DWORD event) {
 void await_interrupt_note() {
     for (DWORD waited = 0; waited < INTERRUPT_GRACE_MS / 2 && !interrupt_pending(); waited += INTERRUPT_STEP_MS)
         Sleep(INTERRUPT_STEP_MS);
+}
+
+// Typed input, as UTF-8: 0 at Ctrl+Z at the start of a line, or when Ctrl-C ended the read.
+size_t read_console(HANDLE in, char* buf, size_t cap) {
+    wchar_t wide[256];
+    DWORD got = 0;
+    DWORD want = DWORD(cap / 3 < 256 ? cap / 3 : 256);
+    if (want == 0) return 0;
+    SetLastError(0);
+    set_console_reading(in);
+    BOOL ok = ReadConsoleW(in, wide, want, &got, nullptr);
+    DWORD why = GetLastError();
+    set_console_reading(nullptr);
+    // Ctrl-C ends a console read with nothing read.
+    if (got == 0 && why == ERROR_OPERATION_ABORTED) {
+        await_interrupt_note();
+        drop_put_enter(in);
+    }
+    // What a read that Ctrl-C ended holds is dropped: the interrupt is taken instead.
+    if (!ok || got == 0 || interrupt_pending()) return 0;
+    if (wide[0] == 0x1A) return 0;
+    return utf16_to_utf8(reinterpret_cast<const char16_t*>(wide), got, buf, cap);
 }
 
 HANDLE open_for_query(const std::u16string& path) {
@@ -109,20 +171,7 @@ bool system_stdin_is_terminal() {
 size_t system_read_stdin(char* buf, size_t cap) {
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode;
-    if (GetConsoleMode(in, &mode)) {
-        wchar_t wide[256];
-        DWORD got = 0;
-        DWORD want = DWORD(cap / 3 < 256 ? cap / 3 : 256);
-        if (want == 0) return 0;
-        SetLastError(0);
-        BOOL ok = ReadConsoleW(in, wide, want, &got, nullptr);
-        // Ctrl-C ends a console read with nothing read.
-        if (got == 0 && GetLastError() == ERROR_OPERATION_ABORTED) await_interrupt_note();
-        if (!ok || got == 0) return 0;
-        // Ctrl+Z at the start of a console line is the end of input.
-        if (wide[0] == 0x1A) return 0;
-        return utf16_to_utf8(reinterpret_cast<const char16_t*>(wide), got, buf, cap);
-    }
+    if (GetConsoleMode(in, &mode)) return read_console(in, buf, cap);
     DWORD got = 0;
     if (!ReadFile(in, buf, DWORD(cap), &got, nullptr)) return 0;
     return got;

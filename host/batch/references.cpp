@@ -82,7 +82,7 @@ struct FunctionScan {
             } else if (s[i + 1] == u'~') {
                 bool taken;
                 size_t n = shell_argument_part_length(s.c_str() + i, &taken);
-                if (!taken) return fail(text_of(MSG_PATH_MODIFIER, quoted_part(s, i)));
+                if (n > 0 && !taken) return fail(text_of(MSG_PATH_MODIFIER, quoted_part(s, i)));
                 i += n > 0 ? n : 1;
             } else if (s[i + 1] == u'[') {
                 ScanUnit name = scan_unit(s, i, SCAN_WRITTEN);

@@ -2,8 +2,8 @@
 # bhsh.exe with a console under Wine: a pseudo-terminal (script) gives it one, so the host's
 # lines and the plug-in's reports take the console's own wide-character write. Each line,
 # ASCII or not, must reach the terminal exactly once: written there, redirected to CON,
-# appended to it; and a line redirected to NUL, a character device too, never. Standard
-# input stays /dev/null: typed input does not reach a Wine program this way.
+# appended to it; and a line redirected to NUL, a character device too, never. There
+# standard input stays /dev/null; the typed sessions at the end type into the console.
 # The prompt and the load message follow standard input alone: none with standard input a
 # pipe and standard output the console; both with standard input the console and standard
 # output a file, where bhsh then waits for a line that never comes, and is stopped.
@@ -67,6 +67,42 @@ timeout -k 1 5 script -qec "$host >to_file" /dev/null </dev/null >/dev/null 2>&1
 tr -d '\r' <to_file >text
 expect_lines text 1 "$loaded"
 expect_lines text 1 "bhsh> "
+
+# Typed at the prompt, once the console reads: Wine's console ends a line at a carriage
+# return, and takes input only once it has the terminal. Each step waits for its handshake:
+# "prompt" for the next prompt, "ready" for the file a called loop makes; "^C" is Ctrl-C,
+# any other step a line typed. Ctrl-C at an idle prompt and in a called loop ends what runs
+# with status 130, and the next line is read and run.
+printf 'set r=%%@fileclose[%%@fileopen[ready,w]]\r\n:top\r\ngoto top\r\n' >loop.btm
+type_steps() {  # type_steps STEP...: the typist, writing to the terminal
+  local step prompts=0 i
+  for step in "$@"; do
+    case $step in
+    prompt)
+      prompts=$((prompts + 1))
+      for ((i = 0; i < 300; i++)); do [ "$(grep -o 'bhsh>' raw | wc -l)" -ge $prompts ] && break; sleep 0.1; done ;;
+    ready) for ((i = 0; i < 300; i++)); do [ -e ready ] && break; sleep 0.1; done ;;
+    ^C) printf '\003' ;;
+    *) printf '%s\r' "$step" ;;
+    esac
+  done
+}
+# STEPS (parted by |)¦LINE¦EXIT
+typed_rows=(
+  "prompt|^C|prompt|echo after %?|prompt|exit 4¦after 130¦4"
+  "prompt|call loop.btm|ready|^C|prompt|echo st %?|prompt|exit 4¦st 130¦4"
+)
+for row in "${typed_rows[@]}"; do
+  IFS='¦' read -r steps want_line want_code <<<"$row"
+  IFS='|' read -ra step_list <<<"$steps"
+  rm -f ready raw
+  : >raw
+  type_steps "${step_list[@]}" | timeout 60 script -qec "$host" /dev/null >raw
+  code=$?
+  text raw >text
+  expect_lines text 1 "$want_line"
+  [ "$code" = "$want_code" ] || { echo "FAILED: $steps: exit code $code, not $want_code"; failed=1; }
+done
 
 echo "console: $([ $failed = 0 ] && echo as expected || echo FAILED)"
 [ $failed = 0 ]

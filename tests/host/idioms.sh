@@ -39,6 +39,7 @@ rows=(
   "%~dp0¦$here${sep}"
   "%~nx0¦t.btm"
   "%~2¦"
+  "50%~a¦50%~a"
   "%~n3¦"
   "%~x3¦.profile"
   "%v:~0,5%¦Hello"

@@ -54,23 +54,41 @@ expect_line "bhsh> bhsh: Division by zero: 1 / 0" 1
 expect_line "bhsh> after 1" 1
 [ "$code" = 0 ] || { echo "exit code $code, expected 0"; failed=1; }
 
-# Ctrl-C typed while a line runs (a called file in an endless loop, its output redirected)
-# ends the line with status 130, and the prompt comes back, with the terminal's output.
+# Ctrl-C typed at an idle prompt, or while a line runs (a called file in an endless loop,
+# its output redirected), ends what runs with status 130, and the next line is read, with
+# the terminal's output. Each step waits for its
+# handshake: "prompt" for the next prompt, "ready" for the file the loop makes; "^C" is
+# Ctrl-C, any other step a line typed.
 printf 'set r=%%@fileclose[%%@fileopen[ready,w]]\r\n:top\r\ngoto top\r\n' >"$work/loop.btm"
-mkfifo "$work/in"
-(cd "$work" && timeout 30 script -qec "stty -echo; exec \"$host\"" /dev/null <in >out) &
-typist=$!
-exec 5>"$work/in"
-printf 'echo first\ncall loop.btm > looped.txt\n' >&5
-for _ in $(seq 200); do [ -e "$work/ready" ] && break; sleep 0.1; done
-printf '\003' >&5
-printf 'echo status %%?\nquit 7\n' >&5
-exec 5>&-
-wait $typist
-code=$?
-out=$(tr -d '\r' <"$work/out")
-expect_line "bhsh> status 130" 1
-[ "$code" = 7 ] || { echo "Ctrl-C at the prompt: exit code $code, expected 7"; failed=1; }
+type_steps() {  # type_steps STEP...: the typist, writing to the terminal
+  local step prompts=0 i
+  for step in "$@"; do
+    case $step in
+    prompt)
+      prompts=$((prompts + 1))
+      for ((i = 0; i < 300; i++)); do [ "$(grep -o 'bhsh>' "$work/out" | wc -l)" -ge $prompts ] && break; sleep 0.1; done ;;
+    ready) for ((i = 0; i < 300; i++)); do [ -e "$work/ready" ] && break; sleep 0.1; done ;;
+    ^C) printf '\003' ;;
+    *) printf '%s\n' "$step" ;;
+    esac
+  done
+}
+# STEPS (parted by |)¦LINE¦EXIT
+typed_rows=(
+  "prompt|^C|prompt|echo after %?|prompt|quit 7¦bhsh> after 130¦7"
+  "prompt|echo first|prompt|call loop.btm > looped.txt|ready|^C|prompt|echo status %?|prompt|quit 7¦bhsh> status 130¦7"
+)
+for row in "${typed_rows[@]}"; do
+  IFS='¦' read -r steps want_line want_code <<<"$row"
+  IFS='|' read -ra step_list <<<"$steps"
+  rm -f "$work/ready"
+  : >"$work/out"
+  type_steps "${step_list[@]}" | (cd "$work" && timeout 30 script -qec "stty -echo; exec \"$host\"" /dev/null >out)
+  code=$?
+  out=$(tr -d '\r' <"$work/out")
+  expect_line "$want_line" 1
+  [ "$code" = "$want_code" ] || { echo "Ctrl-C at the prompt ($steps): exit code $code, expected $want_code"; failed=1; }
+done
 
 # The prompt and the load message follow standard input alone. From a pipe: neither, with
 # standard output a pipe or the terminal.

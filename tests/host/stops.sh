@@ -26,6 +26,7 @@ printf 'ABC' >abc.bin
 long=$(printf '%*s' 32800 '' | tr ' ' x)
 half=$(printf '%*s' 16000 '' | tr ' ' x)
 args=$(printf '%*s' 8192 '' | tr ' ' 1)
+parens=$(printf '(%.0s' $(seq 65))1$(printf ')%.0s' $(seq 65))
 nest='%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[%@inthaul[0,1]]]]]]]]]'
 ifs=$(for _ in $(seq 17); do printf 'if 1 EQ 1 '; done)
 # A recursion through blocks: each GOSUB 63 DOs and an IFF deeper.
@@ -55,6 +56,16 @@ rows=(
   "check¦2¦call :sub runs no subroutine in bhsh: write gosub sub¦call :sub\n:sub"
   "check¦4¦The commands after endlocal on its line are expanded after it has put the variables back: carry values out with endlocal NAME...¦setlocal\nset r=1\nendlocal & set r=%r%"
   "check¦3¦Unexpected text: /d¦setlocal\nendlocal /d"
+  "check¦2¦Unclosed parenthesis in \"(1 + 2\"¦echo %@eval[(1 + 2]"
+  "check¦2¦\")\" without \"(\" in \"1 + 2)\"¦echo %@eval[1 + 2)]"
+  "check¦2¦An operator is missing before \"2\" in \"1 2\"¦echo %@eval[1 2]"
+  "check¦2¦A number is missing at the end of \"1 +\"¦echo %@eval[1 +]"
+  "check¦2¦Nothing to evaluate¦echo %@eval[ ]"
+  "check¦2¦Not arithmetic: \"#\" in \"1 # 2\"¦echo %@eval[1 # 2]"
+  "check¦2¦Nested more than 64 deep: \"$parens\"¦echo %@eval[$parens]"
+  "check¦2¦Out of the 64-bit range: -9223372036854775808 \\ -1¦echo %@eval[(-9223372036854775807 - 1) \\\\ -1]"
+  "check¦2¦Out of the 64-bit range: 4611686018427387904 * 2¦echo %@eval[4611686018427387904 * 2]"
+  "check¦2¦Out of the 64-bit range: 3 ** 40¦echo %@eval[3 ** 40]"
   "check¦2¦Missing label after goto or gosub¦goto"
   "check¦2¦Label not found: nowhere¦goto nowhere"
   "check¦2¦Label not found: nowhere¦gosub nowhere"
@@ -120,6 +131,8 @@ rows=(
   "run¦3¦Label not found: nowhere¦set l=nowhere\ngoto %l"
   "run¦2¦A number is missing before \"*\" in \" * 2\"¦echo %@eval[%unset_x * 2]"
   "run¦2¦Not a number: abc¦if abc LT 2 echo x"
+  "run¦2¦Not a number: --5¦if --5 LT 2 echo x"
+  "run¦2¦Not a number: -0x8000000000000001¦if -0x8000000000000001 LT 2 echo x"
   "run¦3¦Line too long (32766 characters at most)¦set a=$half\necho %a %a %a"
   "run¦3¦Arguments of @inthaul too long: 8192 characters, 8191 at most¦set a=$args\necho %@inthaul[%a]"
   "run¦2¦return without gosub¦return"

@@ -24,6 +24,13 @@ bool echo_handler(const char16_t* name, const char16_t* args, char16_t* out, siz
 int faults = 0;
 void count_fault(int, const char16_t*) { ++faults; }
 
+bool serve_dyn(const char16_t* name, char16_t* out, size_t cap) {
+    if (std::u16string(name) != u"dyn" || cap < 2) return false;
+    out[0] = u'D';
+    out[1] = 0;
+    return true;
+}
+
 std::u16string expand(const std::u16string& in) {
     static char16_t out[SHELL_EXPAND_MAX + 1];
     size_t n = shell_expand(in.c_str(), out, SHELL_EXPAND_MAX + 1);
@@ -35,8 +42,10 @@ TEST(ShellExpand, EdgesOfNamesAndCalls) {
     const std::u16string long_name = longest + u"n";
     ASSERT_TRUE(shell_set_internal(u"X", u"value"));
     ASSERT_TRUE(shell_set_internal(longest.c_str(), u"v255"));
+    ASSERT_TRUE(shell_set_internal(u"1", u"\"a b.txt\""));
     shell_set_function_handler(echo_handler);
     shell_set_fault_handler(count_fault);
+    shell_set_variable_handler(serve_dyn);
     struct Row {
         std::u16string in, out;
         int calls, faults;
@@ -49,6 +58,18 @@ TEST(ShellExpand, EdgesOfNamesAndCalls) {
         {u"%@f[%X]", u"<f:value>", 1, 0},
         {u"%@f[x", u"%@f[x", 0, 1},
         {u"%[X", u"%[X", 0, 1},
+        // An argument's parts, with no host to work out a path: the argument unquoted.
+        {u"[%~1] [%~dp1] [%~DPD1]", u"[a b.txt] [a b.txt] [a b.txt]", 0, 0},
+        {u"[%~z1] [%~dz1]", u"[%~z1] [%~dz1]", 0, 2},
+        {u"[%~a] [%~]", u"[%~a] [%~]", 0, 0},
+        // Parts of a value and a value edited; what fits neither form is left as it stands.
+        {u"[%X:~1,3%] [%X:~+1%] [%X:~-2%] [%X:u=U%] [%X:*a=A%] [%X:*z=y%]", u"[alu] [alue] [ue] [valUe] [Alue] [value]",
+         0, 0},
+        {u"[%X:~x%] [%X:~1,x%] [%X:~%] [%X:=y%] [%X:*=y%] [%X:%] [%X:y]",
+         u"[value:~x%] [value:~1,x%] [value:~%] [value:=y%] [value:*=y%] [value:%] [value:y]", 0, 0},
+        {u"[%X:~999999999999%]", u"[value:~999999999999%]", 0, 0},
+        // A variable the host works out comes after the internal ones and the environment.
+        {u"[%dyn] [%dyn:~0,1%] [%nodyn]", u"[D] [D] []", 0, 0},
     };
     for (const Row& r : rows) {
         calls = faults = 0;
@@ -58,6 +79,7 @@ TEST(ShellExpand, EdgesOfNamesAndCalls) {
     }
 
     // Without handlers a call gives nothing and a fault passes in silence.
+    shell_set_variable_handler(nullptr);
     shell_set_function_handler(nullptr);
     shell_set_fault_handler(nullptr);
     EXPECT_EQ(U8(expand(u"a%@f[x]b")), "ab");
