@@ -18,7 +18,7 @@ if [ "$platform" = wine ]; then
 else
   here=$work sep=/ drive=""
 fi
-folder=${here#"$drive"}
+folder=${here#"$drive"} parent=${here%"$sep"*}
 given="sub dir/a.tar.gz" arg="sub dir${sep}a.tar.gz"
 v='Hello World'
 
@@ -40,6 +40,10 @@ rows=(
   "%~nx0¦t.btm"
   "%~2¦"
   "50%~a¦50%~a"
+  "%~f4¦$here${sep}b.txt"
+  "%~f5¦$here${sep}c${sep}"
+  "%~f6¦$parent${sep}x.y"
+  "%~f7¦$parent"
   "%~n3¦"
   "%~x3¦.profile"
   "%v:~0,5%¦Hello"
@@ -76,7 +80,7 @@ rows=(
   printf 'endlocal r made gone\r\necho [%%r] [%%made] [%%gone]\r\n'
 } >t.btm
 before=$(LC_ALL=C date '+%F %a %Y %-m %-d %-H')
-"${host[@]}" t.btm "\"$given\"" '""' .profile </dev/null >out 2>err
+"${host[@]}" t.btm "\"$given\"" '""' .profile "sub dir/../b.txt" ./c/ "$here${sep}..${sep}x.y" .. </dev/null >out 2>err
 code=$?
 after=$(LC_ALL=C date '+%F %a %Y %-m %-d %-H')
 tr -d '\r' <out >lines
