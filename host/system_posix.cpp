@@ -29,12 +29,8 @@ std::string name_to_bytes(const std::u16string& name) {
     return out;
 }
 
-std::u16string errno_text(int code) {
-    // The host's own calls fail with errno codes; strerror words them.
-    std::u16string s = from_utf8(strerror(code));
-    while (!s.empty() && (s.back() == u' ' || s.back() == u'\n')) s.pop_back();
-    return s;
-}
+// The host's own calls fail with errno codes; strerror words them, with nothing around.
+std::u16string errno_text(int code) { return from_utf8(strerror(code)); }
 
 int fd_of(uint64_t handle) { return handle > uint64_t(INT_MAX) ? -1 : int(handle); }
 

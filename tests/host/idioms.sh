@@ -44,6 +44,7 @@ rows=(
   "%~f5¦$here${sep}c${sep}"
   "%~f6¦$parent${sep}x.y"
   "%~f7¦$parent"
+  "%~f8¦$drive${sep}"
   "%~n3¦"
   "%~x3¦.profile"
   "%v:~0,5%¦Hello"
@@ -80,7 +81,7 @@ rows=(
   printf 'endlocal r made gone\r\necho [%%r] [%%made] [%%gone]\r\n'
 } >t.btm
 before=$(LC_ALL=C date '+%F %a %Y %-m %-d %-H')
-"${host[@]}" t.btm "\"$given\"" '""' .profile "sub dir/../b.txt" ./c/ "$here${sep}..${sep}x.y" .. </dev/null >out 2>err
+"${host[@]}" t.btm "\"$given\"" '""' .profile "sub dir/../b.txt" ./c/ "$here${sep}..${sep}x.y" .. "$drive${sep}.." </dev/null >out 2>err
 code=$?
 after=$(LC_ALL=C date '+%F %a %Y %-m %-d %-H')
 tr -d '\r' <out >lines

@@ -37,6 +37,7 @@ rows=(
   'echo a 2>&1 & echo b ^| c¦a\nb | c'
   'echo %@left[2,a,b]¦a,'
   'echo %@left[2,"a,b"]¦"a'
+  'echo 5%@x & echo 6%@¦5%@x\n6%@'
 )
 n=0
 for row in "${rows[@]}"; do

@@ -132,6 +132,8 @@ rows=(
   "run¦2¦A number is missing before \"*\" in \" * 2\"¦echo %@eval[%unset_x * 2]"
   "run¦2¦Not a number: abc¦if abc LT 2 echo x"
   "run¦2¦Not a number: --5¦if --5 LT 2 echo x"
+  "run¦2¦Not a number: +-5¦if +-5 LT 2 echo x"
+  "run¦2¦Not a number: -0xZZ¦if -0xZZ LT 2 echo x"
   "run¦2¦Not a number: -0x8000000000000001¦if -0x8000000000000001 LT 2 echo x"
   "run¦3¦Line too long (32766 characters at most)¦set a=$half\necho %a %a %a"
   "run¦3¦Arguments of @inthaul too long: 8192 characters, 8191 at most¦set a=$args\necho %@inthaul[%a]"
