@@ -20,10 +20,12 @@
 
 #include "args/number.h"
 #include "args/split.h"
+#include "filefuncs/values.h"
 #include "fuzz/harness.h"
 #include "fuzz/oracles.h"
 #include "platform/platform.h"
 #include "plugin/exports.h"
+#include "simd/simd.h"
 #include "text/chars.h"
 
 namespace {
@@ -396,6 +398,28 @@ bool names_unsafe_handle(const std::u16string& text) {
     return unsafe;
 }
 
+#if defined(FUZZ_BYTESTOW)
+// Every path of the values against the reference, on the text split as the entry splits it:
+// the same bytes, and the same fault at the same argument.
+void compare_value_paths(const std::u16string& text, const std::string& ctx) {
+    char16_t* copy = exact_buffer(text.size() + 1, text);
+    capture_begin();
+    SplitArguments(copy, kSplit);
+    capture_end();
+    static uint8_t want[4096], got[4096];
+    const ByteValues r = take_byte_values_with(SIMD_SCALAR, want);
+    for (uint32_t p = SIMD_SCALAR + 1; p < SIMD_LEVELS; ++p) {
+        if (!simd_level_supported(SimdLevel(p))) continue;
+        const ByteValues g = take_byte_values_with(SimdLevel(p), got);
+        FUZZ_CHECK(g.held == r.held && g.fault == r.fault && g.at == r.at && memcmp(got, want, r.held) == 0,
+                   ctx + "\n" + simd_level_name(SimdLevel(p)) + " against scalar: " + std::to_string(g.held) +
+                       " bytes, fault " + std::to_string(g.fault) + " at argument " + std::to_string(g.at) + "; want " +
+                       std::to_string(r.held) + ", " + std::to_string(r.fault) + " at " + std::to_string(r.at));
+    }
+    exact_free(copy);
+}
+#endif
+
 bool report_well_formed(const std::string& report) {
     return report.rfind(report_prefix(), 0) == 0 && report.size() >= 2 &&
            report.compare(report.size() - 2, 2, "\r\n") == 0;
@@ -445,6 +469,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ret == -1 && report.find("Error reading from file: ") == std::string::npos &&
         report.find("String overflow") == std::string::npos)
         FUZZ_CHECK(before == after, ctx + "\nthe file moved although an argument was bad");
+#endif
+
+#if defined(FUZZ_BYTESTOW)
+    compare_value_paths(in.text, ctx);
 #endif
 
     Fields fields = plain_fields(in.text, kSplit);

@@ -202,6 +202,15 @@ def bytestow_seeds():
     put(t, "many-values", filefunc("%0," + " ".join(["7F"] * 1023)))
     put(t, "bad-value-in-batch", filefunc("%0,41,zz", batch=True))
     put(t, "quoted", filefunc('%0,"41 42"'))
+    # Runs of two-digit values, which AVX-512 reads sixteen at a time: either case, a
+    # quoted value whose blank is trimmed (its cells no longer follow the run), a
+    # character beside a digit's range in a run, values of one digit or three.
+    pairs = [f"{(i * 37) & 0xFF:02x}" if i % 3 else f"{(i * 37) & 0xFF:02X}" for i in range(40)]
+    put(t, "pairs", filefunc("%0," + " ".join(pairs)))
+    put(t, "pairs-quoted", filefunc("%0," + " ".join(pairs[:5] + ['"12 "'] + pairs[5:])))
+    for i, v in enumerate(["/0", "9:", "@1", "FG", "`0", "0g"]):
+        put(t, f"pairs-bad-{i}", filefunc("%0," + " ".join(pairs[:19] + [v] + pairs[19:])))
+    put(t, "pairs-short", filefunc("%0," + " ".join(pairs[:17] + ["7"] + pairs[17:] + ["#10", "0x041"])))
 
 
 def incdec_seeds(target):

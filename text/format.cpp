@@ -21,16 +21,48 @@ void put_n(Out& o, char16_t c, int n) {
     for (; n > 0; --n) put(o, c);
 }
 
-// Writes the digits of v in base (8, 10 or 16) backwards into tmp; returns the count.
-int digits(uint64_t v, unsigned base, bool upper, char16_t* tmp_end) {
-    const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+// Writes the digits of v in Base backwards into tmp; returns the count. A base known at
+// compile time divides by a multiplication or a shift: a division instruction a digit
+// would cost a 64-bit value more than the read it came from.
+template <unsigned Base>
+int digits_in(uint64_t v, const char* set, char16_t* tmp_end) {
     int n = 0;
     do {
-        *--tmp_end = char16_t(set[v % base]);
-        v /= base;
+        *--tmp_end = char16_t(set[v % Base]);
+        v /= Base;
         ++n;
     } while (v != 0);
     return n;
+}
+
+// The two digits of every number below 100, "00" to "99".
+struct DecimalPairs {
+    char text[200];
+};
+constexpr DecimalPairs decimal_pairs() {
+    DecimalPairs t{};
+    for (int i = 0; i < 100; ++i) {
+        t.text[2 * i] = char('0' + i / 10);
+        t.text[2 * i + 1] = char('0' + i % 10);
+    }
+    return t;
+}
+constexpr DecimalPairs DECIMAL_PAIRS = decimal_pairs();
+
+// The same for base 8, 10 or 16. Decimal takes two digits a step: each step waits on the
+// one before, and a 64-bit value has up to 20 digits.
+int digits(uint64_t v, unsigned base, bool upper, char16_t* tmp_end) {
+    const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    if (base == 8) return digits_in<8>(v, set, tmp_end);
+    if (base == 16) return digits_in<16>(v, set, tmp_end);
+    int n = 0;
+    for (; v >= 100; n += 2) {
+        const char* pair = DECIMAL_PAIRS.text + 2 * (v % 100);
+        v /= 100;
+        *--tmp_end = char16_t(pair[1]);
+        *--tmp_end = char16_t(pair[0]);
+    }
+    return n + digits_in<10>(v, set, tmp_end);
 }
 
 struct Conversion {

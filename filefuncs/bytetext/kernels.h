@@ -33,7 +33,7 @@ size_t scalar_decimal_rest(char16_t* out, size_t at, size_t cap, const uint8_t* 
 void avx2_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
 void avx512_fixed(char16_t* out, const uint8_t* bytes, size_t n, uint32_t code, bool lower);
 
-// Where a kernel's stores on a boundary of `boundary` bytes (16 or 32) begin: the reference
+// Where a kernel's stores on a boundary of `boundary` bytes (16, 32 or 64) begin: the reference
 // writes the first `start` pieces, and the stores then start `phase` characters (0 or 1)
 // before piece `start`. A store that straddles two cache lines costs nearly two. Pieces of
 // an odd width always reach a boundary without a phase; a phase, tried only where allowed,

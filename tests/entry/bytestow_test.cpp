@@ -30,6 +30,10 @@ TEST(Bytestow, WritesTheValuesInOnePiece) {
         // A quoted blank is an absent value, skipped.
         {",\" \"", "0", ""},
         {",41 \" \" 42", "2", "AB"},
+        // A run of two-digit values, which a vector path may read sixteen at a time, with
+        // every digit at the ends of its range.
+        {",00 09 0A 0F 10 19 1a 1f 90 99 A0 aF F0 F9 fa FF 7E", "17",
+         std::string("\x00\x09\x0A\x0F\x10\x19\x1A\x1F\x90\x99\xA0\xAF\xF0\xF9\xFA\xFF\x7E", 17)},
     };
     for (const auto& r : rows) {
         TempFile f("", Access::ReadWrite);
@@ -132,6 +136,14 @@ TEST(Bytestow, BadArgumentsWriteNothing) {
         {"H,41 100 zz", "Value must be 0 \xe2\x80\x93 0xFF: 100\r\n"},
         // The splitter's upper-casing is ASCII only, and the value is quoted as it left it.
         {"H,\xc3\xa4", "Bad value: \"\xc3\xa4\"\r\n"},
+        // In a run of two-digit values: a character next to a digit's range, and one whose
+        // low byte is a digit (U+0141).
+        {"H,41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 /0 41", "Bad value: \"/0\"\r\n"},
+        {"H,41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 9: 41", "Bad value: \"9:\"\r\n"},
+        {"H,41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 @0 41", "Bad value: \"@0\"\r\n"},
+        {"H,41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 4g 41", "Bad value: \"4G\"\r\n"},
+        {"H,41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 `0 41", "Bad value: \"`0\"\r\n"},
+        {"H,41 41 41 41 41 41 41 \u01411 41 41 41 41 41 41 41 41 41", "Bad value: \"\u01411\"\r\n"},
     };
     for (const auto& b : cases) {
         TempFile f("", Access::ReadWrite);
