@@ -175,7 +175,6 @@ size_t ScriptParser::parse_if(bool in_group) {
     node(id).children.push_back(then);
     skip_blanks();
     if (group && take(u"else")) {
-        if (at_end()) return fail(MSG_MISSING_COMMAND), id;
         size_t otherwise = at() == u'(' ? parse_group(in_group) : parse_list(in_group);
         if (failed) return id;
         node(id).children.push_back(otherwise);
