@@ -9,6 +9,7 @@
 # output a file, where bhsh then waits for a line that never comes, and is stopped.
 #   console.sh HOST [HOST_ARGS...]
 set -u
+. "$(dirname "$0")/typist.sh"
 command -v script >/dev/null || { echo "script(1) not found: skipped"; exit 77; }
 host=$(printf '%q ' "$@")
 work=$(mktemp -d)
@@ -74,19 +75,6 @@ expect_lines text 1 "bhsh> "
 # any other step a line typed. Ctrl-C at an idle prompt and in a called loop ends what runs
 # with status 130, and the next line is read and run.
 printf 'set r=%%@fileclose[%%@fileopen[ready,w]]\r\n:top\r\ngoto top\r\n' >loop.btm
-type_steps() {  # type_steps STEP...: the typist, writing to the terminal
-  local step prompts=0 i
-  for step in "$@"; do
-    case $step in
-    prompt)
-      prompts=$((prompts + 1))
-      for ((i = 0; i < 300; i++)); do [ "$(grep -o 'bhsh>' raw | wc -l)" -ge $prompts ] && break; sleep 0.1; done ;;
-    ready) for ((i = 0; i < 300; i++)); do [ -e ready ] && break; sleep 0.1; done ;;
-    ^C) printf '\003' ;;
-    *) printf '%s\r' "$step" ;;
-    esac
-  done
-}
 # STEPS (parted by |)¦LINE¦EXIT
 typed_rows=(
   "prompt|^C|prompt|echo after %?|prompt|exit 4¦after 130¦4"
@@ -97,7 +85,7 @@ for row in "${typed_rows[@]}"; do
   IFS='|' read -ra step_list <<<"$steps"
   rm -f ready raw
   : >raw
-  type_steps "${step_list[@]}" | timeout 60 script -qec "$host" /dev/null >raw
+  type_steps raw ready '\r' "${step_list[@]}" | timeout 60 script -qec "$host" /dev/null >raw
   code=$?
   text raw >text
   expect_lines text 1 "$want_line"

@@ -4,6 +4,7 @@
 # Runs bhsh under `script`, which gives it a pseudo-terminal; skipped without it.
 #   prompt.sh HOST EXAMPLES
 set -u
+. "$(dirname "$0")/typist.sh"
 host=$1
 examples=$2
 command -v script >/dev/null || { echo "script(1) not found: skipped"; exit 77; }
@@ -60,19 +61,6 @@ expect_line "bhsh> after 1" 1
 # handshake: "prompt" for the next prompt, "ready" for the file the loop makes; "^C" is
 # Ctrl-C, any other step a line typed.
 printf 'set r=%%@fileclose[%%@fileopen[ready,w]]\r\n:top\r\ngoto top\r\n' >"$work/loop.btm"
-type_steps() {  # type_steps STEP...: the typist, writing to the terminal
-  local step prompts=0 i
-  for step in "$@"; do
-    case $step in
-    prompt)
-      prompts=$((prompts + 1))
-      for ((i = 0; i < 300; i++)); do [ "$(grep -o 'bhsh>' "$work/out" | wc -l)" -ge $prompts ] && break; sleep 0.1; done ;;
-    ready) for ((i = 0; i < 300; i++)); do [ -e "$work/ready" ] && break; sleep 0.1; done ;;
-    ^C) printf '\003' ;;
-    *) printf '%s\n' "$step" ;;
-    esac
-  done
-}
 # STEPS (parted by |)¦LINE¦EXIT
 typed_rows=(
   "prompt|^C|prompt|echo after %?|prompt|quit 7¦bhsh> after 130¦7"
@@ -83,7 +71,7 @@ for row in "${typed_rows[@]}"; do
   IFS='|' read -ra step_list <<<"$steps"
   rm -f "$work/ready"
   : >"$work/out"
-  type_steps "${step_list[@]}" | (cd "$work" && timeout 30 script -qec "stty -echo; exec \"$host\"" /dev/null >out)
+  type_steps "$work/out" "$work/ready" '\n' "${step_list[@]}" | (cd "$work" && timeout 30 script -qec "stty -echo; exec \"$host\"" /dev/null >out)
   code=$?
   out=$(tr -d '\r' <"$work/out")
   expect_line "$want_line" 1
