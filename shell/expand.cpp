@@ -179,11 +179,11 @@ bool read_offset(const char16_t* t, const char16_t* end, long* value) {
 
 // %NAME:~START,LENGTH%: a negative START counts from the end, a negative LENGTH leaves that
 // many characters off the end, a missing one takes the rest.
-bool put_substring(Sink& s, size_t len, const char16_t* spec, const char16_t* end) {
-    const char16_t* comma = spec;
+bool put_substring(Sink& s, size_t len, const char16_t* edit, const char16_t* end) {
+    const char16_t* comma = edit;
     while (comma < end && *comma != u',') ++comma;
     long start, length = long(len);
-    if (!read_offset(spec, comma, &start) || (comma < end && !read_offset(comma + 1, end, &length))) return false;
+    if (!read_offset(edit, comma, &start) || (comma < end && !read_offset(comma + 1, end, &length))) return false;
     long n = long(len);
     if (start < 0) start = start + n < 0 ? 0 : start + n;
     if (start > n) start = n;
@@ -200,11 +200,11 @@ bool matches_at(const char16_t* text, const char16_t* what, size_t n) {
 
 // %NAME:OLD=NEW%: every OLD, compared without regard to case, becomes NEW; with *OLD, the
 // text up to and including the first OLD does.
-bool put_replaced(Sink& s, size_t len, const char16_t* spec, const char16_t* end) {
-    const char16_t* eq = spec;
+bool put_replaced(Sink& s, size_t len, const char16_t* edit, const char16_t* end) {
+    const char16_t* eq = edit;
     while (eq < end && *eq != u'=') ++eq;
-    bool through_first = *spec == u'*';
-    const char16_t* old_text = spec + (through_first ? 1 : 0);
+    bool through_first = *edit == u'*';
+    const char16_t* old_text = edit + (through_first ? 1 : 0);
     if (eq == end || eq <= old_text) return false;
     size_t old_len = size_t(eq - old_text), new_len = size_t(end - eq - 1);
     for (size_t i = 0; i < len;) {
