@@ -11,25 +11,24 @@
 
 namespace {
 
-std::u16string number(int v) { return number_text(v); }
-
 std::u16string two_digits(int v) { return std::u16string{char16_t(u'0' + v / 10 % 10), char16_t(u'0' + v % 10)}; }
 
 // Where the shell follows the locale, bhsh writes the ISO forms, the same on every system.
 std::u16string iso_date() {
     LocalTime t = system_local_time();
-    return number(t.year) + u"-" + two_digits(t.month) + u"-" + two_digits(t.day);
+    return number_text(t.year) + u"-" + two_digits(t.month) + u"-" + two_digits(t.day);
 }
 
-std::u16string clock_time() {
-    LocalTime t = system_local_time();
+std::u16string clock_text(const LocalTime& t) {
     return two_digits(t.hour) + u":" + two_digits(t.minute) + u":" + two_digits(t.second);
 }
 
+std::u16string clock_time() { return clock_text(system_local_time()); }
+
+// The hundredths from the same reading as the rest, so the text never straddles a second.
 std::u16string clock_time_hundredths() {
     LocalTime t = system_local_time();
-    return two_digits(t.hour) + u":" + two_digits(t.minute) + u":" + two_digits(t.second) + u"." +
-           two_digits(t.centisecond);
+    return clock_text(t) + u"." + two_digits(t.centisecond);
 }
 
 std::u16string weekday() {
@@ -37,12 +36,12 @@ std::u16string weekday() {
     return names[system_local_time().weekday % 7];
 }
 
-std::u16string year() { return number(system_local_time().year); }
-std::u16string month() { return number(system_local_time().month); }
-std::u16string day() { return number(system_local_time().day); }
-std::u16string hour() { return number(system_local_time().hour); }
-std::u16string minute() { return number(system_local_time().minute); }
-std::u16string second() { return number(system_local_time().second); }
+std::u16string year() { return number_text(system_local_time().year); }
+std::u16string month() { return number_text(system_local_time().month); }
+std::u16string day() { return number_text(system_local_time().day); }
+std::u16string hour() { return number_text(system_local_time().hour); }
+std::u16string minute() { return number_text(system_local_time().minute); }
+std::u16string second() { return number_text(system_local_time().second); }
 
 std::u16string folder() { return system_current_folder(); }
 
@@ -59,7 +58,7 @@ std::u16string random_number() {
         srand(unsigned(((t.hour * 60 + t.minute) * 60 + t.second) * 100 + t.centisecond));
         seeded = true;
     }
-    return number(rand() % 32768);
+    return number_text(rand() % 32768);
 }
 
 std::u16string status() {
