@@ -18,6 +18,13 @@
 
 namespace {
 
+// The plug-in reads and writes the environment through the system, past the shell: the
+// shell keeps none of it while anything of the plug-in's runs.
+struct EnvironmentHeld {
+    EnvironmentHeld() { shell_hold_variables(true); }
+    ~EnvironmentHeld() { shell_hold_variables(false); }
+};
+
 // A call's buffer, made once for its entry: cap cells the plug-in may write, then the
 // guard region. Between calls the cells hold zeros and the guard its fill, so a call pays
 // for the cells it may touch, not for a new buffer.
@@ -171,6 +178,7 @@ bool text_in_buffer(const GuardedBuffer& b, size_t cap, std::u16string* text) {
 }  // namespace
 
 bool plugin_load(const std::u16string& path, std::u16string* error) {
+    EnvironmentHeld held;
     if (!library_load(path, &library, error)) return false;
     PluginInfoEntry get_info = reinterpret_cast<PluginInfoEntry>(library_symbol(library, "GetPluginInfo"));
     if (!get_info) {
@@ -191,10 +199,12 @@ bool plugin_load(const std::u16string& path, std::u16string* error) {
 }
 
 void plugin_initialize() {
+    EnvironmentHeld held;
     if (initialize_fn) initialize_fn();
 }
 
 void plugin_shutdown_and_unload() {
+    EnvironmentHeld held;
     if (shutdown_fn) shutdown_fn();
     entries.clear();
     record = nullptr;
@@ -220,6 +230,7 @@ PluginCall plugin_call_function(const std::u16string& name, const std::u16string
         return call;
     }
     GuardedBuffer& buf = e->buffer;
+    EnvironmentHeld held;
     call.code = e->call(guard_arm(buf, cap, args));
     if (!guard_intact(buf, args)) {
         call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), u"@" + e->name);
@@ -238,6 +249,7 @@ PluginCall plugin_call_command(const std::u16string& name, const std::u16string&
     if (!e) return call;
     size_t cap = e->capacity;
     GuardedBuffer& buf = e->buffer;
+    EnvironmentHeld held;
     call.code = e->call(guard_arm(buf, cap, text));
     if (!guard_intact(buf, text)) call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), e->name);
     guard_reset(buf, text, call.fault.empty());
@@ -249,6 +261,7 @@ PluginCall plugin_call_usage(const std::u16string& name) {
     if (!usage_fn) return call;
     size_t cap = capacity_of("Usage");
     static GuardedBuffer buf;
+    EnvironmentHeld held;
     call.code = usage_fn(name.c_str(), guard_arm(buf, cap, u""));
     if (!guard_intact(buf, u"")) {
         call.fault = text_of(MSG_PAST_BUFFER, std::to_string(cap), u"Usage");
@@ -265,6 +278,7 @@ PluginCall plugin_call_help(const std::u16string& name) {
     PluginCall call{0, u"", u""};
     // The help window's stand-in on Linux writes to standard output's descriptor itself.
     shell_flush_output();
+    EnvironmentHeld held;
     if (help_fn) call.code = help_fn(name.c_str());
     return call;
 }

@@ -103,10 +103,10 @@ void put_variable(Sink& s, const char16_t* name, size_t n) {
     }
     // The larger room only when needed: Windows takes no buffer above its own maximum.
     uint32_t room = uint32_t(VALUE_CAP);
-    uint32_t got = sys_get_env(key, env_value, room);
+    uint32_t got = shell_get_variable(key, env_value, room, nullptr);
     if (got >= room) {
         room = uint32_t(sizeof env_value / sizeof env_value[0]);
-        got = sys_get_env(key, env_value, room);
+        got = shell_get_variable(key, env_value, room, nullptr);
     }
     if (got > 0 && got < room) {
         put_run(s, env_value, got);

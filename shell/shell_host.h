@@ -78,6 +78,17 @@ TAKECMD_API void shell_flush_output(void);
 // The system's error code of the first failed write (0 none): a reader that has gone
 // (a broken pipe) is told apart from a full disk by it.
 TAKECMD_API uint32_t shell_output_failure_code(void);
+// The environment as the host reads and writes it, under the contracts of sys_get_env and
+// sys_set_env; *set (when given) tells whether the name is set at all, for the system's own
+// last error is not the host's on every system. Once the host asks for it, the last few
+// values are kept, so that a line's reads cost no walk of the system's environment; it must
+// then write through here alone, and run code that writes through the system itself (the
+// plug-in) between shell_hold_variables(true) and shell_hold_variables(false), which may
+// nest: nothing is kept meanwhile, and what was kept before is forgotten.
+TAKECMD_API uint32_t shell_get_variable(const char16_t* name, char16_t* buf, uint32_t cap, bool* set);
+TAKECMD_API bool shell_set_variable(const char16_t* name, const char16_t* value);
+TAKECMD_API void shell_keep_variables(bool keep);
+TAKECMD_API void shell_hold_variables(bool held);
 // Which standard stream a write failed on first since the start: 0 none, 1 output, 2 error.
 TAKECMD_API int shell_output_failure(void);
 }

@@ -88,7 +88,7 @@ bool variable_number(const std::u16string& name, int64_t* value, std::u16string*
 
 bool set_variable(const std::u16string& name, const char16_t* value) {
     // An empty value removes the variable; removing one that is not there is no failure.
-    if (sys_set_env(name.c_str(), *value ? value : nullptr) ||
+    if (shell_set_variable(name.c_str(), *value ? value : nullptr) ||
         (!*value && sys_last_error() == SYS_ERROR_ENVVAR_NOT_FOUND))
         return true;
     write_error_line(text_of(MSG_SET_FAILED, name, system_error_text(sys_last_error())));

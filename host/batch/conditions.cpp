@@ -7,7 +7,6 @@
 #include "host/scan.h"
 #include "host/system.h"
 #include "host/words.h"
-#include "platform/platform.h"
 #include "shell/shell_host.h"
 #include "text/chars.h"
 
@@ -123,9 +122,9 @@ bool is_defined(const std::u16string& name) {
     if (name.empty()) return false;
     if (shell_get_internal(name.c_str())) return true;
     char16_t probe[2];
-    sys_set_last_error(0);
-    uint32_t got = sys_get_env(name.c_str(), probe, 2);
-    return got > 0 || sys_last_error() != SYS_ERROR_ENVVAR_NOT_FOUND;
+    bool set = false;
+    shell_get_variable(name.c_str(), probe, 2, &set);
+    return set;
 }
 
 bool number_operand(const std::u16string& text, int64_t* value, std::u16string* message) {

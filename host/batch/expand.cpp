@@ -117,7 +117,7 @@ bool expand_text(const std::u16string& in, std::u16string* out) {
 bool variable_value(const std::u16string& name, std::u16string* value) {
     static char16_t text[SHELL_EXPAND_MAX + 1];
     sys_set_last_error(0);
-    uint32_t n = sys_get_env(name.c_str(), text, SHELL_EXPAND_MAX + 1);
+    uint32_t n = shell_get_variable(name.c_str(), text, SHELL_EXPAND_MAX + 1, nullptr);
     if (n == 0 || n > SHELL_EXPAND_MAX) return false;
     value->assign(text, n);
     return true;

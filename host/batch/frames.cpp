@@ -18,7 +18,6 @@
 #include "host/scan.h"
 #include "host/system.h"
 #include "host/words.h"
-#include "platform/platform.h"
 #include "shell/shell_host.h"
 
 namespace {
@@ -134,7 +133,7 @@ int command_gosub(const std::u16string&, const std::u16string& rest) {
     for (size_t k = 0; k < params.size(); ++k) {
         saved.push_back(save_variable(params[k]));
         std::u16string value = k < args.size() ? args[k] : u"";
-        sys_set_env(params[k].c_str(), value.empty() ? nullptr : value.c_str());
+        shell_set_variable(params[k].c_str(), value.empty() ? nullptr : value.c_str());
     }
     size_t base = f.active_base;
     f.active_base = f.active.size();

@@ -14,7 +14,7 @@
 #include "host/scan.h"
 #include "host/system.h"
 #include "host/words.h"
-#include "platform/platform.h"
+#include "shell/shell_host.h"
 
 namespace {
 
@@ -28,12 +28,12 @@ void restore_environment(const std::vector<EnvironmentEntry>& saved) {
     for (const EnvironmentEntry& e : now) {
         bool kept = false;
         for (const EnvironmentEntry& s : saved) kept = kept || equal_nocase(s.name, e.name);
-        if (!kept) sys_set_env(e.name.c_str(), nullptr);
+        if (!kept) shell_set_variable(e.name.c_str(), nullptr);
     }
     for (const EnvironmentEntry& s : saved) {
         bool same = false;
         for (const EnvironmentEntry& e : now) same = same || (equal_nocase(s.name, e.name) && s.value == e.value);
-        if (!same) sys_set_env(s.name.c_str(), s.value.c_str());
+        if (!same) shell_set_variable(s.name.c_str(), s.value.c_str());
     }
 }
 
@@ -54,7 +54,7 @@ SavedVariable save_variable(const std::u16string& name) {
     return v;
 }
 
-void put_back(const SavedVariable& v) { sys_set_env(v.name.c_str(), v.set ? v.value.c_str() : nullptr); }
+void put_back(const SavedVariable& v) { shell_set_variable(v.name.c_str(), v.set ? v.value.c_str() : nullptr); }
 
 int command_setlocal(const std::u16string&, const std::u16string&) {
     if (saved_environments.size() >= size_t(MAX_SETLOCAL_NESTING)) {

@@ -229,7 +229,7 @@ bool loop_pass(size_t body, Flow* flow) {
 }
 
 bool set_loop_variable(const std::u16string& name, const std::u16string& value) {
-    if (sys_set_env(name.c_str(), value.empty() ? nullptr : value.c_str()) || value.empty()) return true;
+    if (shell_set_variable(name.c_str(), value.empty() ? nullptr : value.c_str()) || value.empty()) return true;
     stop_run(text_of(MSG_SET_FAILED, name, system_error_text(sys_last_error())));
     return false;
 }
@@ -399,4 +399,6 @@ void batch_setup(bool transient, bool pipe) {
     set_status(0);
     stop_report_set(report_stop);
     expansion_setup();
+    // Every write of the run's goes through the shell, and the plug-in's calls hold it.
+    shell_keep_variables(true);
 }
