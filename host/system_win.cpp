@@ -56,13 +56,21 @@ void end_console_read() {
     ReleaseSRWLockExclusive(&console_read_lock);
 }
 
-// Where the read had ended before the Enter went in, it would end the next read: taken out.
+// Where the read had ended before the Enter went in, it would end the next read: taken out,
+// with whatever was typed before it, which belongs to the line Ctrl-C drops. It need not
+// come first: a line ended by a typed Enter leaves that key's release queued.
 void drop_put_enter(HANDLE in) {
-    INPUT_RECORD first;
+    INPUT_RECORD queued[64];
     DWORD n = 0;
-    if (!PeekConsoleInputW(in, &first, 1, &n) || n != 1 || first.EventType != KEY_EVENT) return;
-    const KEY_EVENT_RECORD& key = first.Event.KeyEvent;
-    if (key.wVirtualKeyCode == VK_RETURN && key.wVirtualScanCode == 0) ReadConsoleInputW(in, &first, 1, &n);
+    if (!PeekConsoleInputW(in, queued, DWORD(sizeof queued / sizeof queued[0]), &n)) return;
+    for (DWORD i = 0; i < n; ++i) {
+        if (queued[i].EventType != KEY_EVENT) continue;
+        const KEY_EVENT_RECORD& key = queued[i].Event.KeyEvent;
+        if (key.bKeyDown && key.wVirtualKeyCode == VK_RETURN && key.wVirtualScanCode == 0) {
+            ReadConsoleInputW(in, queued, i + 1, &n);
+            return;
+        }
+    }
 }
 
 // Runs on a thread of its own. A run between commands takes the note within moments; one
@@ -93,14 +101,20 @@ size_t read_console(HANDLE in, char* buf, size_t cap) {
     if (want == 0) return 0;
     SetLastError(0);
     set_console_reading(in);
-    BOOL ok = ReadConsoleW(in, wide, want, &got, nullptr);
-    DWORD why = GetLastError();
+    // A Ctrl-C noted before the read was marked found no read to end: it would wait for the
+    // run to take it while the read blocks, then end the process. So the read is not started.
+    // The handler notes before it looks for a read: either this sees the note or it the read.
+    BOOL ok = FALSE;
+    DWORD why = 0;
+    if (!interrupt_pending()) {
+        ok = ReadConsoleW(in, wide, want, &got, nullptr);
+        why = GetLastError();
+    }
     set_console_reading(nullptr);
     // Ctrl-C ends a console read with nothing read.
-    if (got == 0 && why == ERROR_OPERATION_ABORTED) {
-        await_interrupt_note();
-        drop_put_enter(in);
-    }
+    if (got == 0 && why == ERROR_OPERATION_ABORTED) await_interrupt_note();
+    // The handler puts its Enter while the read is marked, which may be after the read ended.
+    if (interrupt_pending()) drop_put_enter(in);
     // What a read that Ctrl-C ended holds is dropped: the interrupt is taken instead.
     if (!ok || got == 0 || interrupt_pending()) return 0;
     if (wide[0] == 0x1A) return 0;

@@ -12,6 +12,11 @@ set -u
 . "$(dirname "$0")/typist.sh"
 command -v script >/dev/null || { echo "script(1) not found: skipped"; exit 77; }
 host=$(printf '%q ' "$@")
+# script(1) runs its command with "$SHELL -c", sh where SHELL is unset. A shell that stays
+# between script and bhsh.exe, as dash does, is in the terminal's foreground group: a typed
+# ^C signals it too, it kills itself with that SIGINT once bhsh.exe has ended, and script
+# reports 130 whatever bhsh.exe returned. So the host is exec'd, under sh wherever the test runs.
+export SHELL=/bin/sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -32,7 +37,7 @@ nonascii=$'gr\xc3\xbc\xc3\x9fe \xd0\xb6 \xe2\x82\xac'
   printf 'echo to CON %s > CON\r\necho appended to CON %s >> con\r\n' "$nonascii" "$nonascii"
   printf 'echo WRONG: to NUL > NUL\r\necho WRONG: appended to NUL >> nul\r\n'
 } >t.btm
-timeout 60 script -qec "$host t.btm </dev/null" /dev/null >raw
+timeout 60 script -qec "exec $host t.btm </dev/null" /dev/null >raw
 text raw >text
 # COUNT¦LINE
 rows=(
@@ -49,7 +54,7 @@ for row in "${rows[@]}"; do expect_lines text "${row%%¦*}" "${row#*¦}"; done
 # Each line shows on the console as it ends, while the script still runs: the script waits for
 # a file that the test makes only once it has seen the first line.
 printf 'echo first line\r\ndo until exist go\r\nenddo\r\necho after go\r\n' >wait.btm
-timeout 60 script -qec "$host wait.btm </dev/null" /dev/null >raw &
+timeout 60 script -qec "exec $host wait.btm </dev/null" /dev/null >raw &
 runner=$!
 for _ in $(seq 300); do grep -q 'first line' raw && break; sleep 0.1; done
 grep -q 'first line' raw || { echo "FAILED: a line on the console held back while the script ran"; failed=1; }
@@ -64,7 +69,7 @@ text raw >text
 expect_lines text 1 piped
 expect_lines text 0 "$loaded"
 grep -qF 'bhsh>' text && { echo "FAILED: a prompt with standard input a pipe:"; cat text; failed=1; }
-timeout -k 1 5 script -qec "$host >to_file" /dev/null </dev/null >/dev/null 2>&1
+timeout -k 1 5 script -qec "exec $host >to_file" /dev/null </dev/null >/dev/null 2>&1
 tr -d '\r' <to_file >text
 expect_lines text 1 "$loaded"
 expect_lines text 1 "bhsh> "
@@ -85,7 +90,7 @@ for row in "${typed_rows[@]}"; do
   IFS='|' read -ra step_list <<<"$steps"
   rm -f ready raw
   : >raw
-  type_steps raw ready '\r' "${step_list[@]}" | timeout 60 script -qec "$host" /dev/null >raw
+  type_steps raw ready '\r' "${step_list[@]}" | timeout 60 script -qec "exec $host" /dev/null >raw
   code=$?
   text raw >text
   expect_lines text 1 "$want_line"
