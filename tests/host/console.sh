@@ -86,12 +86,7 @@ typed_rows=(
   "prompt|call loop.btm|ready|^C|prompt|echo st %?|prompt|exit 4¦st 130¦4"
 )
 for row in "${typed_rows[@]}"; do
-  IFS='¦' read -r steps want_line want_code <<<"$row"
-  IFS='|' read -ra step_list <<<"$steps"
-  rm -f ready raw
-  : >raw
-  type_steps raw ready '\r' "${step_list[@]}" | timeout 60 script -qec "exec $host" /dev/null >raw
-  code=$?
+  type_row "$row" raw ready '\r' 60 "exec $host"
   text raw >text
   expect_lines text 1 "$want_line"
   [ "$code" = "$want_code" ] || { echo "FAILED: $steps: exit code $code, not $want_code"; failed=1; }

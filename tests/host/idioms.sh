@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The idioms batch files are full of, as bhsh serves them: the parts of an argument (%~dp0),
 # a part of a value and a value edited (%NAME:~S,L%, %NAME:OLD=NEW%), the shell's variables
-# for the folder, the date, the time and the status, and values carried out of SETLOCAL. Each expected value is worked
-# out here, from the folder this test made and from the system's clock, never from bhsh.
+# for the folder, the date, the time and the status, and values carried out of SETLOCAL.
+# Each expected value is worked out here, from the folder this test made and from the
+# system's clock, never from bhsh.
 #   idioms.sh native|wine HOST [HOST_ARGS...]
 set -u
 platform=$1

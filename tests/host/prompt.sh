@@ -67,12 +67,7 @@ typed_rows=(
   "prompt|echo first|prompt|call loop.btm > looped.txt|ready|^C|prompt|echo status %?|prompt|quit 7¦bhsh> status 130¦7"
 )
 for row in "${typed_rows[@]}"; do
-  IFS='¦' read -r steps want_line want_code <<<"$row"
-  IFS='|' read -ra step_list <<<"$steps"
-  rm -f "$work/ready"
-  : >"$work/out"
-  type_steps "$work/out" "$work/ready" '\n' "${step_list[@]}" | (cd "$work" && timeout 30 script -qec "stty -echo; exec \"$host\"" /dev/null >out)
-  code=$?
+  type_row "$row" "$work/out" "$work/ready" '\n' 30 "cd \"$work\" && stty -echo; exec \"$host\""
   out=$(tr -d '\r' <"$work/out")
   expect_line "$want_line" 1
   [ "$code" = "$want_code" ] || { echo "Ctrl-C at the prompt ($steps): exit code $code, expected $want_code"; failed=1; }
